@@ -1,0 +1,14 @@
+# The two commands a newcomer needs; both install what is missing first.
+.PHONY: check demo build clean
+
+check:
+	@sh tools/check.sh
+
+demo:
+	@sh tools/demo.sh
+
+build:
+	@sh tools/deps.sh && sh tools/build.sh
+
+clean:
+	rm -rf build
