@@ -24,6 +24,9 @@ QPSESSION QPAPI QPiAuthenticateUser(const char* userName, const char* password,
 void QPAPI QPiCleanUpAfterUser(QPSESSION member, const char* userName);
 // Shows the member interface's own configuration dialog; its result, or 0.
 int32_t QPAPI QPiClientConfigure(HWND owner, QPSESSION member);
+// The capability bits of the member's interface (its QPIQueryCapabilities takes no
+// arguments), or 0.
+uint32_t QPAPI QPiQueryCapabilities(QPSESSION member);
 
 // One forwarder per operation: the member library's result, or 0 when the session, the
 // library or its export is missing (a debug-log line says which).

@@ -1,6 +1,6 @@
 // Tests of the string table: coverage of the used numbers, the wsprintf conversions of
 // each text against the values its callers pass, and the fetch limits.
-#include "../strings.h"
+#include "host/comm/messages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The common library's string table: every user-visible text, looked up by message number.
-#include "strings.h"
+#include "host/comm/messages.h"
 
 #include <algorithm>
 #include <iterator>
