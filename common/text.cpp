@@ -8,7 +8,9 @@ namespace qp {
 bool copyText(char* destination, size_t size, const char* source) {
   if (size == 0) return source == nullptr || *source == '\0';
   if (source == nullptr) source = "";
-  size_t length = std::strlen(source);
+  // Reads no further than one character past what fits: the source need not be
+  // terminated within reach.
+  size_t length = strnlen(source, size);
   size_t n = length < size - 1 ? length : size - 1;
   std::memmove(destination, source, n);
   destination[n] = '\0';

@@ -39,7 +39,9 @@ int32_t QPAPI GetUserMailDatabase(QPSESSION session, char* buffer);
 int32_t QPAPI GetUserMailboxType(QPSESSION session, char* buffer);
 
 // Address of the session's full-name (full-address) text pointer, also stored in *where;
-// null for an unknown session. The text pointer itself is null when none is set.
+// null for an unknown session. The text pointer itself is null when none is set. The
+// session frees the text its pointer holds when it closes: replace it only with a
+// QPmalloc'd text, after freeing the old one.
 char** QPAPI GetUserFullNamePtr(QPSESSION session, char*** where);
 char** QPAPI GetUserFullAddressPtr(QPSESSION session, char*** where);
 
@@ -117,8 +119,11 @@ char* QPAPI StripFullName(const char* address, char* out, int32_t size);
 // name. Returns `out`.
 char* QPAPI ParseFullNameFromAddress(const char* address, char* out, int32_t size);
 // Quotes a text in place when it holds characters that need quoting in an address
-// (specials such as , ; < > @ : " ( ) [ ] \ .), escaping " and \ inside. A text that
-// would not fit in `size` bytes is left unchanged. Returns the text.
+// phrase (( ) < > [ ] , ; : \ "), escaping " and \ inside; "@" and "." alone do not
+// call for quotes, and a text that looks like a bare address (has "@", no blanks, none
+// of ( ) < > , ; \ ") is left as it is, so that typed addresses such as
+// "IMAP:box@host" pass through. A text already quoted, or whose quoted form would not
+// fit in `size` bytes, is left unchanged. Returns the text.
 char* QPAPI EncodeFullName(char* text, int32_t size);
 // Split a list text into QPmalloc'd strings stored at the first free (null) places of a
 // zero-filled array of capacity + 1 pointers; never more than `capacity` entries.

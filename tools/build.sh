@@ -6,6 +6,7 @@ set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 builds="${*:-native win64 win32}"
+mkdir -p build
 for b in $builds; do
   case "$b" in
     native) opts="-DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++" ;;

@@ -12,4 +12,7 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all
 /usr/lib/wine/wine64 wineboot -i > /dev/null 2>&1 || { echo "wine-prefix: wineboot failed" >&2; exit 1; }
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f > /dev/null 2>&1
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f > /dev/null 2>&1
+# A crashing test program would otherwise wait in Wine's crash dialog until ctest's
+# timeout; without the dialog it fails at once with a backtrace.
+/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f > /dev/null 2>&1
 touch "$prefix/.qp-ready"
