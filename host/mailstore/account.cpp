@@ -1,0 +1,107 @@
+// Parsing of the account file: a small INI reader for one section, and the number format
+// of the Capabilities key.
+#include "host/mailstore/account.h"
+
+#include <utility>
+
+#include "common/text.h"
+
+namespace qp::mailstore {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trim(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
+  return text;
+}
+
+bool sameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// Stores `value` into `slot` unless an earlier line already set the key.
+void setOnce(std::optional<std::string>& slot, std::string_view value) {
+  if (!slot) slot = std::string(value);
+}
+
+int digitValue(char c, uint32_t base) {
+  int value = -1;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
+  return value >= 0 && static_cast<uint32_t>(value) < base ? value : -1;
+}
+
+}  // namespace
+
+Account parseAccount(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 byte order mark
+  std::optional<std::string> userName, password, fullName, fullAddress, capabilities;
+  bool inAccount = false;
+  while (!text.empty()) {
+    size_t end = text.find('\n');
+    std::string_view line = trim(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+
+    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    if (line.front() == '[') {
+      size_t close = line.find(']');
+      inAccount =
+          close != std::string_view::npos && sameNoCase(trim(line.substr(1, close - 1)), "Account");
+      continue;
+    }
+    size_t equals = line.find('=');
+    if (!inAccount || equals == std::string_view::npos) continue;
+    std::string_view key = trim(line.substr(0, equals));
+    std::string_view value = trim(line.substr(equals + 1));
+    const std::pair<const char*, std::optional<std::string>*> keys[] = {
+        {"UserName", &userName},       {"Password", &password},         {"FullName", &fullName},
+        {"FullAddress", &fullAddress}, {"Capabilities", &capabilities},
+    };
+    for (const auto& [name, slot] : keys) {
+      if (sameNoCase(key, name)) setOnce(*slot, value);
+    }
+  }
+  Account account;
+  account.userName = userName.value_or("");
+  account.password = password.value_or("");
+  account.fullName = fullName.value_or("");
+  account.fullAddress = fullAddress.value_or("");
+  if (capabilities) account.capabilities = parseNumber(*capabilities);
+  return account;
+}
+
+std::optional<uint32_t> parseNumber(std::string_view text) {
+  text = trim(text);
+  uint32_t base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    int digit = digitValue(c, base);
+    if (digit < 0) return std::nullopt;
+    value = value * base + static_cast<uint32_t>(digit);
+    if (value > UINT32_MAX) return std::nullopt;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+bool acceptsCredentials(const Account& account, const char* userName, const char* password) {
+  if (account.userName.empty() || userName == nullptr || password == nullptr) return false;
+  return qp::equalsNoCase(account.userName.c_str(), userName) && account.password == password;
+}
+
+}  // namespace qp::mailstore
