@@ -13,6 +13,7 @@
 #include "common/win/unique.h"
 #include "multi/core/area_path.h"
 #include "multi/profile_store.h"
+#include "multi/tests/hex.h"
 
 namespace storetest {
 
@@ -98,15 +99,6 @@ inline KeyInfo keyInfo(const std::string& path) {
   return info;
 }
 
-inline std::string hex(const std::vector<unsigned char>& data) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (unsigned char c : data) {
-    text += kDigits[c >> 4];
-    text += kDigits[c & 15];
-  }
-  return text;
-}
 
 // A fresh directory under the temporary folder, removed with its files afterwards.
 class TempDir {

@@ -1,6 +1,7 @@
 // Password scrambling: known stored bytes, round trips over awkward owners and
 // passwords, the stored length and final zero, and cutting to the caller's buffer.
 #include "multi/core/scramble.h"
+#include "multi/tests/hex.h"
 
 #include <gtest/gtest.h>
 
@@ -24,15 +25,7 @@ std::string unscramble(const char* owner, const std::vector<unsigned char>& data
   return std::string(out.data(), strnlen(out.data(), size));
 }
 
-std::string hex(const std::vector<unsigned char>& data) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (unsigned char c : data) {
-    text += kDigits[c >> 4];
-    text += kDigits[c & 15];
-  }
-  return text;
-}
+using storetest::hex;
 
 }  // namespace
 
