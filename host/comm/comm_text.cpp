@@ -15,7 +15,9 @@ constexpr int kStringBuffers = 4;
 constexpr size_t kRecordNameSize = 60;
 
 // Copies at most size - 1 characters of `source`, reading no further into it, and
-// terminates. Source and destination may overlap.
+// terminates. Source and destination may overlap. (qp::copyText reads one character
+// more to tell whether the text fit, which a source at the end of readable memory
+// does not allow.)
 void boundedCopy(char* destination, const char* source, size_t size) {
   size_t n = source ? strnlen(source, size - 1) : 0;
   if (n > 0) std::memmove(destination, source, n);
