@@ -15,4 +15,7 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all
 # A crashing test program would otherwise wait in Wine's crash dialog until ctest's
 # timeout; without the dialog it fails at once with a backtrace.
 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f > /dev/null 2>&1
+# The server and the desktop process wineboot started have no X display. Wait for them
+# to end, or the tests that follow under Xvfb would join them and every dialog would fail.
+timeout 30 /usr/lib/wine/wineserver64 -w || /usr/lib/wine/wineserver64 -k
 touch "$prefix/.qp-ready"
