@@ -1,5 +1,5 @@
 # The two commands a newcomer needs; both install what is missing first.
-.PHONY: check demo build clean
+.PHONY: check demo bench build clean
 
 check:
 	@sh tools/check.sh
@@ -12,3 +12,6 @@ build:
 
 clean:
 	rm -rf build
+
+bench:
+	@sh tools/bench.sh

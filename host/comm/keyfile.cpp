@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 #include <numeric>
+#include <string_view>
 
 #include "common/text.h"
 
@@ -44,12 +45,9 @@ bool writeHeader(std::FILE* file, uint32_t recordSize, uint32_t keySize, uint32_
 
 // The sort form of a key: the record's first keySize bytes up to the first zero, in
 // lower case, so that plain byte order is the case-insensitive order.
-std::string foldedKey(const unsigned char* record, uint32_t keySize) {
-  const char* text = reinterpret_cast<const char*>(record);
-  const void* zero = std::memchr(text, 0, keySize);
-  std::string key(text, zero != nullptr ? static_cast<const char*>(zero) : text + keySize);
-  for (char& c : key) c = qp::lowerAscii(c);
-  return key;
+size_t keyLength(const unsigned char* record, uint32_t keySize) {
+  const void* zero = std::memchr(record, 0, keySize);
+  return zero != nullptr ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - record) : keySize;
 }
 
 }  // namespace
@@ -63,13 +61,16 @@ bool KeyFileWriter::create(const std::string& path, uint32_t recordSize, uint32_
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
   count_ = 0;
-  keys_.clear();
+  keyBytes_.clear();
+  keyEnds_.clear();
   if (recordSize == 0 || recordSize > kKeyFileMaxRecordSize || keySize == 0 ||
       keySize > recordSize) {
     return false;
   }
   file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) return false;
+  // Large writes: the default 4 KB buffer costs one system call per four records.
+  std::setvbuf(file_, nullptr, _IOFBF, 1 << 20);
   recordSize_ = recordSize;
   keySize_ = keySize;
   // Index offset 0 until close() has written the index.
@@ -87,9 +88,13 @@ bool KeyFileWriter::insert(const void* record) {
   uint64_t newCount = static_cast<uint64_t>(count_) + 1;
   if (kKeyFileHeaderSize + newCount * (recordSize_ + 4ull) > UINT32_MAX) return false;
   const unsigned char* bytes = static_cast<const unsigned char*>(record);
+  const size_t length = keyLength(bytes, keySize_);
+  if (keyBytes_.size() + length > UINT32_MAX) return false;
   try {
-    keys_.push_back(foldedKey(bytes, keySize_));
+    for (size_t i = 0; i < length; ++i) keyBytes_.push_back(qp::lowerAscii(static_cast<char>(bytes[i])));
+    keyEnds_.push_back(static_cast<uint32_t>(keyBytes_.size()));
   } catch (const std::bad_alloc&) {
+    keyBytes_.resize(keyEnds_.empty() ? 0 : keyEnds_.back());  // drop this record's part
     return false;
   }
   if (std::fwrite(bytes, recordSize_, 1, file_) != 1) {
@@ -97,7 +102,8 @@ bool KeyFileWriter::insert(const void* record) {
     // file is given up (it stays marked as not closed properly).
     std::fclose(file_);
     file_ = nullptr;
-    keys_.clear();
+    keyBytes_.clear();
+    keyEnds_.clear();
     return false;
   }
   ++count_;
@@ -113,8 +119,12 @@ bool KeyFileWriter::close() {
     // Sorted once here rather than kept in order at every insert.
     std::vector<uint32_t> order(count_);
     std::iota(order.begin(), order.end(), 0u);
+    auto key = [this](uint32_t i) {
+      const uint32_t start = i == 0 ? 0 : keyEnds_[i - 1];
+      return std::string_view(keyBytes_.data() + start, keyEnds_[i] - start);
+    };
     std::stable_sort(order.begin(), order.end(),
-                     [this](uint32_t a, uint32_t b) { return keys_[a] < keys_[b]; });
+                     [&key](uint32_t a, uint32_t b) { return key(a) < key(b); });
     std::vector<unsigned char> index(order.size() * 4);
     for (size_t i = 0; i < order.size(); ++i) putU32(&index[i * 4], order[i]);
     uint32_t indexOffset = kKeyFileHeaderSize + count_ * recordSize_;
@@ -125,8 +135,10 @@ bool KeyFileWriter::close() {
     ok = false;
   }
   if (std::fclose(file) != 0) ok = false;
-  keys_.clear();
-  keys_.shrink_to_fit();
+  keyBytes_.clear();
+  keyBytes_.shrink_to_fit();
+  keyEnds_.clear();
+  keyEnds_.shrink_to_fit();
   return ok;
 }
 

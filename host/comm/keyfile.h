@@ -42,7 +42,10 @@ class KeyFileWriter {
   uint32_t recordSize_ = 0;
   uint32_t keySize_ = 0;
   uint32_t count_ = 0;
-  std::vector<std::string> keys_;  // the key of every record, for the index at close
+  // The folded key of every record, end to end in one block (keyEnds_[i] is where key i
+  // ends), for the index at close: one allocation per growth, not one per record.
+  std::vector<char> keyBytes_;
+  std::vector<uint32_t> keyEnds_;
 };
 
 // Reads a closed key file; every size and offset is checked against the file's length,
