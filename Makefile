@@ -1,5 +1,5 @@
 # The two commands a newcomer needs; both install what is missing first.
-.PHONY: check demo bench build clean
+.PHONY: check demo bench build clean screenshots
 
 check:
 	@sh tools/check.sh
@@ -15,3 +15,6 @@ clean:
 
 bench:
 	@sh tools/bench.sh
+
+screenshots:
+	@sh tools/screenshots.sh

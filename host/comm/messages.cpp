@@ -127,6 +127,9 @@ const Message kMessages[] = {
     {3630, "Mail &Database:"},
     // 3631: member dialog button that opens the interface's own configuration
     {3631, "Interface Options"},
+    // 3632: Add on a profile that already holds the most members (that number, 49)
+    {3632, "This profile already holds %u members, the most it can hold. Remove a member "
+           "before you add another one."},
 };
 
 }  // namespace

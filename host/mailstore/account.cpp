@@ -46,7 +46,7 @@ int digitValue(char c, uint32_t base) {
 
 Account parseAccount(std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 byte order mark
-  std::optional<std::string> userName, password, fullName, fullAddress, capabilities;
+  std::optional<std::string> userName, password, fullName, fullAddress, capabilities, pollResult;
   bool inAccount = false;
   while (!text.empty()) {
     size_t end = text.find('\n');
@@ -67,6 +67,7 @@ Account parseAccount(std::string_view text) {
     const std::pair<const char*, std::optional<std::string>*> keys[] = {
         {"UserName", &userName},       {"Password", &password},         {"FullName", &fullName},
         {"FullAddress", &fullAddress}, {"Capabilities", &capabilities},
+        {"PollResult", &pollResult},
     };
     for (const auto& [name, slot] : keys) {
       if (sameNoCase(key, name)) setOnce(*slot, value);
@@ -78,6 +79,7 @@ Account parseAccount(std::string_view text) {
   account.fullName = fullName.value_or("");
   account.fullAddress = fullAddress.value_or("");
   if (capabilities) account.capabilities = parseNumber(*capabilities);
+  if (pollResult) account.pollResult = parseNumber(*pollResult).value_or(0);
   return account;
 }
 

@@ -18,6 +18,7 @@ struct Account {
   std::string fullName;
   std::string fullAddress;
   std::optional<uint32_t> capabilities;  // absent when unset or not a number
+  uint32_t pollResult = 0;               // what a poll for new mail answers
 };
 
 // Reads the keys of section [Account] (section and key names without regard to case;

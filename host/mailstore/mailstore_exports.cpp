@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/text.h"
+#include "host/mailstore/library_file.h"
 #include "host/mailstore/store_files.h"
 #include "host/mailstore/store_paths.h"
 #include "hostapi/qpi_ops.h"
@@ -29,19 +30,11 @@ uint32_t QPAPI QPIQueryCapabilities(void);
 namespace {
 
 using qp::mailstore::JournalLine;
+using qp::mailstore::journalForSession;
 
-// Takes a password (0x400) and a mail database (0x800).
-constexpr uint32_t kCapabilities = 0xC00;
 constexpr int32_t kStatusValue = 0x100;
 
 HINSTANCE moduleInstance = nullptr;
-
-// Journals a call that carries a session: the journal lives in the session's mail database.
-void journalForSession(QPSESSION session, const JournalLine& line) {
-  char mailDatabase[QP_TEXT_SMALL] = "";
-  GetUserMailDatabase(session, mailDatabase);
-  if (mailDatabase[0] != '\0') qp::mailstore::appendJournal(mailDatabase, line);
-}
 
 }  // namespace
 
@@ -86,10 +79,8 @@ int32_t QPAPI QPICheckInterfaceStatus(char* description, int32_t* first, int32_t
   if (second != nullptr) *second = kStatusValue;
   if (description == nullptr) return 1;
   try {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(moduleInstance, path, sizeof path);
-    std::string text =
-        "Sample mail store (" + qp::mailstore::interfaceTypeFromModulePath(path) + ")";
+    // The settings file may give any text, the empty one too.
+    const std::string text = qp::mailstore::readLibrarySettings(moduleInstance).description;
     qp::copyText(description, QP_TEXT_SMALL, text.c_str());
   } catch (...) {
     qp::copyText(description, QP_TEXT_SMALL, "Sample mail store");
@@ -97,4 +88,11 @@ int32_t QPAPI QPICheckInterfaceStatus(char* description, int32_t* first, int32_t
   return 1;
 }
 
-uint32_t QPAPI QPIQueryCapabilities(void) { return kCapabilities; }
+// The bits of the whole interface, from the library's settings file (0xC00 by default).
+uint32_t QPAPI QPIQueryCapabilities(void) {
+  try {
+    return qp::mailstore::readLibrarySettings(moduleInstance).capabilities;
+  } catch (...) {
+    return qp::mailstore::kDefaultCapabilities;
+  }
+}

@@ -5,16 +5,21 @@
 
 #include "common/win/unique.h"
 #include "host/mailstore/store_paths.h"
+#include "hostapi/qpxcomm.h"
 
 namespace qp::mailstore {
 
-std::optional<Account> readAccount(const std::string& mailDatabase) {
-  std::string path = joinPath(mailDatabase, kAccountFileName);
+namespace {
+
+// The first `limit` bytes of a file of the directory, or nothing when it cannot be read.
+std::optional<std::string> readFile(const std::string& mailDatabase, const char* name,
+                                    size_t limit) {
+  std::string path = joinPath(mailDatabase, name);
   if (path.empty()) return std::nullopt;
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
-  std::string text(kMaxAccountFileSize, '\0');
+  std::string text(limit, '\0');
   size_t used = 0;
   while (used < text.size()) {
     DWORD got = 0;
@@ -26,7 +31,45 @@ std::optional<Account> readAccount(const std::string& mailDatabase) {
     used += got;
   }
   text.resize(used);
-  return parseAccount(text);
+  return text;
+}
+
+}  // namespace
+
+std::string sessionMailDatabase(QPSESSION session) {
+  char mailDatabase[QP_TEXT_SMALL] = "";
+  GetUserMailDatabase(session, mailDatabase);
+  return mailDatabase;
+}
+
+std::optional<Account> readAccount(const std::string& mailDatabase) {
+  std::optional<std::string> text = readFile(mailDatabase, kAccountFileName, kMaxAccountFileSize);
+  if (!text) return std::nullopt;
+  return parseAccount(*text);
+}
+
+std::optional<Account> readSessionAccount(QPSESSION session) {
+  return readAccount(sessionMailDatabase(session));
+}
+
+void journalForSession(QPSESSION session, const JournalLine& line) {
+  appendJournal(sessionMailDatabase(session), line);
+}
+
+std::optional<std::string> readSignature(const std::string& mailDatabase) {
+  return readFile(mailDatabase, kSignatureFileName, kMaxSignatureSize);
+}
+
+bool writeSignature(const std::string& mailDatabase, const std::string& text) {
+  std::string path = joinPath(mailDatabase, kSignatureFileName);
+  if (path.empty() || text.size() > MAXDWORD) return false;
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
+                     nullptr) &&
+         written == text.size();
 }
 
 void appendJournal(const std::string& mailDatabase, const JournalLine& line) {

@@ -20,5 +20,6 @@ int usageError(const char* format, ...);
 int failure(const char* format, ...);
 
 extern const CommandGroup kProfileCommands;
+extern const CommandGroup kHostCommands;
 
 }  // namespace qphost

@@ -23,6 +23,8 @@ using AuthenticateProc = int32_t(QPAPI*)(const char* mailDatabase, const char* u
 using CleanUpProc = void(QPAPI*)(QPSESSION session, const char* userName);
 using ClientConfigureProc = int32_t(QPAPI*)(HWND owner, QPSESSION session);
 using QueryCapabilitiesProc = uint32_t(QPAPI*)();
+// An interface library's optional extension: the capabilities of one session's account.
+using QuerySessionCapabilitiesProc = uint32_t(QPAPI*)(QPSESSION session);
 
 const char* orEmpty(const char* text) { return text != nullptr ? text : ""; }
 
@@ -131,7 +133,14 @@ int32_t QPAPI QPiClientConfigure(HWND owner, QPSESSION member) {
   return configure != nullptr ? configure(owner, member) : 0;
 }
 
+// A library that answers per session (QPIQuerySessionCapabilities) is asked for this
+// member's account; any other for the capabilities of the whole interface.
 uint32_t QPAPI QPiQueryCapabilities(QPSESSION member) {
+  if (LibraryRef library = qp::sess::findSession(member)) {
+    auto perSession = qp::sess::procAs<QuerySessionCapabilitiesProc>(
+        ::GetProcAddress(library->module.get(), "QPIQuerySessionCapabilities"));
+    if (perSession != nullptr) return perSession(member);
+  }
   qp::sess::SessionExport query =
       qp::sess::findExport(member, "QPiQueryCapabilities", "QPIQueryCapabilities");
   return query.proc != nullptr ? qp::sess::procAs<QueryCapabilitiesProc>(query.proc)() : 0;

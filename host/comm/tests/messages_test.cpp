@@ -17,7 +17,7 @@ struct Range {
 };
 
 // Every message number the components fetch.
-const Range kRanges[] = {{1021, 1023}, {3100, 3118}, {3600, 3631}};
+const Range kRanges[] = {{1021, 1023}, {3100, 3118}, {3600, 3632}};
 
 bool inRanges(unsigned number)
 {
@@ -94,6 +94,7 @@ const Signature kSignatures[] = {
     {3614, ""}, {3615, ""}, {3616, ""}, {3617, ""}, {3618, ""}, {3619, ""}, {3620, ""},
     {3621, ""}, {3622, ""}, {3623, ""}, {3624, ""}, {3625, ""}, {3626, ""}, {3627, ""},
     {3628, ""}, {3629, ""}, {3630, ""}, {3631, ""},
+    {3632, "u"},   // the most members a profile holds
 };
 
 const Signature* signatureOf(unsigned number)

@@ -22,13 +22,16 @@ TEST(AccountFile, ReadsTheKeysOfTheAccountSection) {
       "FullAddress=Jane <jane@example.com>\n"
       "Unknown=1\n"
       "no equals sign here\n"
-      "Capabilities=0x418");
+      "Capabilities=0x418\n"
+      "PollResult=7");
   EXPECT_EQ(account.userName, "Jane Doe");
   EXPECT_EQ(account.password, "s3cret=x");
   EXPECT_EQ(account.fullName, "Jane Q. Doe");
   EXPECT_EQ(account.fullAddress, "Jane <jane@example.com>");
   ASSERT_TRUE(account.capabilities.has_value());
   EXPECT_EQ(*account.capabilities, 0x418u);
+  EXPECT_EQ(account.pollResult, 7u);
+  EXPECT_EQ(parseAccount("[Account]\nPollResult=many\n").pollResult, 0u);
 }
 
 TEST(AccountFile, MissingSectionOrKeysLeaveEmptyValues) {

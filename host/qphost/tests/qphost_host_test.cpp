@@ -1,0 +1,191 @@
+// QPHOST.EXE's host commands, run as a child process on a real profile with two sample
+// mail stores as members: a log-in from a script file with its member table, the same
+// from standard input, and lines that fail without stopping the script.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "host/mailstore/tests/mail_database.h"
+#include "multi/tests/net_user_areas.h"
+#include "multi/tests/registry_fixture.h"
+
+namespace {
+
+struct HostRun {
+  DWORD exitCode = 0xDEADBEEF;
+  std::string out;
+  std::string err;
+};
+
+std::string binPath(const char* file) {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string text(path, length);
+  return text.substr(0, text.find_last_of('\\') + 1) + file;
+}
+
+qp::UniqueFile inheritable(const std::string& path, bool write) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return qp::UniqueFile(CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                                    FILE_SHARE_READ, &inherit,
+                                    write ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr));
+}
+
+// Standard output is in text mode: its lines end in CR LF.
+std::string withoutCarriageReturns(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}
+
+size_t count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+class QpHostSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    storetest::resetAreasForNetUser();
+    profile_ = "qh" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(qpmulti::WriteProfilePassword(profile_.c_str(), "s3cret"));
+    ASSERT_TRUE(qpmulti::WriteProfileMember(profile_.c_str(), 1, "jane.pop", "POP3", "pop-pw",
+                                            pop_.path().c_str()));
+    ASSERT_TRUE(qpmulti::WriteProfileMember(profile_.c_str(), 3, "jane.imap", "IMAP", "imap-pw",
+                                            imap_.path().c_str()));
+  }
+  void TearDown() override {
+    storetest::deleteAreas();
+    const std::string users = binPath("USERS\\") + profile_;
+    DeleteFileA((users + "\\Signatur.QP").c_str());
+    RemoveDirectoryA(users.c_str());
+  }
+
+  // Runs QPHOST with the arguments; standard input from `input` when given.
+  HostRun run(const std::vector<std::string>& args, const std::string& input = "") {
+    std::string commandLine = "\"" + binPath("QPHOST.EXE") + "\"";
+    for (const std::string& arg : args) commandLine += " \"" + arg + "\"";
+    std::ofstream(dir_.file("in.txt"), std::ios::binary) << input;
+    HostRun result;
+    {
+      qp::UniqueFile in = inheritable(dir_.file("in.txt"), false);
+      qp::UniqueFile out = inheritable(dir_.file("out.txt"), true);
+      qp::UniqueFile err = inheritable(dir_.file("err.txt"), true);
+      STARTUPINFOA startup = {};
+      startup.cb = sizeof startup;
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdInput = in.get();
+      startup.hStdOutput = out.get();
+      startup.hStdError = err.get();
+      PROCESS_INFORMATION process = {};
+      std::vector<char> line(commandLine.begin(), commandLine.end());
+      line.push_back('\0');
+      if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+        return result;
+      }
+      qp::UniqueHandle processHandle(process.hProcess);
+      qp::UniqueHandle threadHandle(process.hThread);
+      EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+      GetExitCodeProcess(process.hProcess, &result.exitCode);
+    }
+    result.out = withoutCarriageReturns(storetest::readFile(dir_.file("out.txt")));
+    result.err = withoutCarriageReturns(storetest::readFile(dir_.file("err.txt")));
+    return result;
+  }
+
+  std::string script(const std::string& text) {
+    std::ofstream(dir_.file("script.txt"), std::ios::binary) << text;
+    return dir_.file("script.txt");
+  }
+
+  storetest::TempDir dir_;
+  std::string profile_;
+  qptest::MailDatabase pop_{
+      "[Account]\r\nUserName=jane.pop\r\nPassword=pop-pw\r\nFullName=Jane Doe\r\n"};
+  qptest::MailDatabase imap_{
+      "[Account]\r\nUserName=jane.imap\r\nPassword=imap-pw\r\nPollResult=4\r\n"};
+};
+
+TEST_F(QpHostSession, ScriptLogsInShowsTheMembersAndLogsOut) {
+  const HostRun r = run({"host", script("# jane's log-in\r\n"
+                                        "open " +
+                                        profile_ +
+                                        " S3CRET\r\n"
+                                        "login\r\n"
+                                        "init\r\n"
+                                        "table\r\n"
+                                        "name\r\n"
+                                        "poll 4 9\r\n"
+                                        "signature set \"Jane\\r\\n-- \\\"JD\\\"\"\r\n"
+                                        "signature\r\n"
+                                        "logout\r\n"
+                                        "table\r\n"
+                                        "close\r\n")});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::string& o = r.out;
+  EXPECT_NE(o.find("> open " + profile_ + " S3CRET\n"), std::string::npos) << o;
+  EXPECT_NE(o.find("QPIAuthenticateUser (flags 2): 2 member sessions, table in the host session."),
+            std::string::npos)
+      << o;
+  // The table names each member's slot and Login number; IMAP sits in slot 1 as Login3.
+  EXPECT_NE(o.find("Slot  Login  Session  User name             Type      Options"),
+            std::string::npos)
+      << o;
+  EXPECT_NE(o.find("   0      1"), std::string::npos) << o;
+  EXPECT_NE(o.find("jane.pop              POP3      0x00000A0C"), std::string::npos) << o;
+  EXPECT_NE(o.find("   1      3"), std::string::npos) << o;
+  EXPECT_NE(o.find("jane.imap             IMAP      0x00000A88"), std::string::npos) << o;
+  EXPECT_NE(o.find("QPIGetFullName: 1 \"Jane Doe\""), std::string::npos) << o;
+  EXPECT_NE(o.find("QPIForcePollForNewMail (flags 4, value 9): 4"), std::string::npos) << o;
+  EXPECT_NE(o.find("Signature: \"Jane\\r\\n-- \\\"JD\\\"\""), std::string::npos) << o;
+  EXPECT_EQ(count(o, "(ended)"), 2u) << o;
+  EXPECT_EQ(storetest::readFile(pop_.path() + "\\SIGNATURE.TXT"), "Jane\r\n-- \"JD\"");
+  for (const qptest::MailDatabase* db : {&pop_, &imap_})
+    EXPECT_NE(db->journal().find("CleanUpAfterUser"), std::string::npos) << db->journal();
+}
+
+TEST_F(QpHostSession, StandardInputRunsOnPastLinesThatFail) {
+  const HostRun r = run({"host", "-"},
+                        "table\n"
+                        "open " +
+                            profile_ +
+                            " s3cret\n"
+                            "frobnicate\n"
+                            "login \"unfinished\n"
+                            "poll 4 many\n"
+                            "LOGIN 2\n"
+                            "table\n"
+                            "logout\n");
+  EXPECT_EQ(r.exitCode, 2u) << r.out << r.err;
+  EXPECT_EQ(count(r.err, "QPHOST: "), 4u) << r.err;
+  EXPECT_NE(r.err.find("table: no host session"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("unknown host command 'frobnicate'"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("2 member sessions, table in the host session."), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("jane.imap"), std::string::npos) << r.out;
+  EXPECT_EQ(count(pop_.journal(), "AuthenticateUser"), 1u) << pop_.journal();
+  EXPECT_NE(pop_.journal().find("CleanUpAfterUser"), std::string::npos) << pop_.journal();
+}
+
+TEST_F(QpHostSession, WrongPasswordOrMissingScriptOpensNoMember) {
+  HostRun r = run({"host", script("open " + profile_ + " wrong\nlogin 3\ntable\n")});
+  EXPECT_EQ(r.exitCode, 0u) << r.err;
+  EXPECT_NE(r.out.find("QPIAuthenticateUser (flags 3): 0 member sessions."), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("No member table"), std::string::npos) << r.out;
+  EXPECT_EQ(pop_.journal(), "");
+  EXPECT_EQ(run({"host"}).exitCode, 2u);
+  EXPECT_EQ(run({"host", "a", "b"}).exitCode, 2u);
+  r = run({"host", dir_.file("missing.txt")});
+  EXPECT_EQ(r.exitCode, 1u);
+  EXPECT_NE(r.err.find("cannot open the script"), std::string::npos) << r.err;
+}
+
+}  // namespace
