@@ -11,15 +11,13 @@
 
 #include "common/text.h"
 #include "host/qphost/commands.h"
-#include "host/qphost/multi_host.h"
+#include "host/qphost/host_script.h"
 #include "hostapi/qpunique.h"
 #include "hostapi/qpxcomm.h"
 
 namespace qphost {
 
 namespace {
-
-using Args = std::vector<std::string>;
 
 constexpr size_t kFullTextSize = QP_TEXT_LARGE;
 
@@ -59,44 +57,6 @@ bool parseNumber(const std::string& text, long long& value) {
   value = std::strtoll(text.c_str(), &end, 0);
   return *end == '\0' && value >= INT32_MIN && value <= static_cast<long long>(UINT32_MAX);
 }
-
-bool numberArg(const Args& args, size_t index, int32_t fallback, int32_t& value, const char* what) {
-  long long parsed = fallback;
-  if (index < args.size() && !parseNumber(args[index], parsed)) {
-    usageError("%s: '%s' is not a number", what, args[index].c_str());
-    return false;
-  }
-  value = static_cast<int32_t>(parsed);
-  return true;
-}
-
-// A text as one line: quoted, with control characters escaped.
-std::string shown(const char* text) {
-  std::string out = "\"";
-  for (const char* p = text; *p != '\0'; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\t')
-      out += "\\t";
-    else if (c == '"' || c == '\\')
-      out += std::string("\\") + static_cast<char>(c);
-    else if (c < 0x20) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
-
-struct Script {
-  MultiHost host;
-};
 
 int needSession(const Script& s, const char* command) {
   if (s.host.isOpen()) return kExitOk;
@@ -214,15 +174,7 @@ int cmdStatus(Script& s, const Args&) {
   return kExitOk;
 }
 
-struct Command {
-  const char* name;
-  size_t minArgs;  // words after the command's name
-  size_t maxArgs;
-  bool needsSession;
-  int (*run)(Script&, const Args&);
-};
-
-const Command kCommands[] = {
+const HostCommand kSessionCommands[] = {
     {"open", 1, 3, false, cmdOpen},       {"close", 0, 0, true, cmdClose},
     {"options", 0, 1, true, cmdOptions},  {"login", 0, 1, true, cmdLogin},
     {"init", 0, 0, true, cmdInit},        {"table", 0, 0, true, cmdTable},
@@ -231,20 +183,26 @@ const Command kCommands[] = {
     {"logout", 0, 0, true, cmdLogout},    {"status", 0, 0, false, cmdStatus},
 };
 
+const HostCommandTable* const kTables[] = {&kSessionCommandTable, &kMessageCommandTable,
+                                           &kFolderCommandTable};
+
 int runLine(Script& s, const std::string& line) {
   Args words;
   if (!splitLine(line, words)) return usageError("unfinished quote or escape");
   if (words.empty()) return kExitOk;
-  for (const Command& c : kCommands) {
-    if (!qp::equalsNoCase(words[0].c_str(), c.name)) continue;
-    words[0] = c.name;
-    const size_t count = words.size() - 1;
-    if (count < c.minArgs || count > c.maxArgs)
-      return usageError("%s: wrong number of arguments; QPHOST help lists them", c.name);
-    if (c.needsSession) {
-      if (int rc = needSession(s, c.name)) return rc;
+  for (const HostCommandTable* table : kTables) {
+    for (size_t i = 0; i < table->count; ++i) {
+      const HostCommand& c = table->commands[i];
+      if (!qp::equalsNoCase(words[0].c_str(), c.name)) continue;
+      words[0] = c.name;
+      const size_t count = words.size() - 1;
+      if (count < c.minArgs || count > c.maxArgs)
+        return usageError("%s: wrong number of arguments; QPHOST help lists them", c.name);
+      if (c.needsSession) {
+        if (int rc = needSession(s, c.name)) return rc;
+      }
+      return c.run(s, words);
     }
-    return c.run(s, words);
   }
   return usageError("unknown host command '%s'", words[0].c_str());
 }
@@ -280,6 +238,43 @@ int run(int argc, char** argv) {
 }
 
 }  // namespace
+
+bool numberArg(const Args& args, size_t index, int32_t fallback, int32_t& value, const char* what) {
+  long long parsed = fallback;
+  if (index < args.size() && !parseNumber(args[index], parsed)) {
+    usageError("%s: '%s' is not a number", what, args[index].c_str());
+    return false;
+  }
+  value = static_cast<int32_t>(parsed);
+  return true;
+}
+
+// A text as one line: quoted, with control characters escaped.
+std::string shown(const char* text) {
+  std::string out = "\"";
+  for (const char* p = text; *p != '\0'; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\t')
+      out += "\\t";
+    else if (c == '"' || c == '\\')
+      out += std::string("\\") + static_cast<char>(c);
+    else if (c < 0x20) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+const HostCommandTable kSessionCommandTable = {kSessionCommands,
+                                               sizeof kSessionCommands / sizeof kSessionCommands[0]};
 
 const CommandGroup kHostCommands = {
     "host",

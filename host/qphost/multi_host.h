@@ -50,6 +50,13 @@ class MultiHost {
   const std::string& profile() const { return profile_; }
   const std::string& password() const { return password_; }
   const std::string& mailDatabase() const { return mailDatabase_; }
+  // An export of the loaded QPXMULTI.DLL by name, as the given function type; null when
+  // the library is not loaded or lacks it.
+  template <typename Proc>
+  Proc exportNamed(const char* name) const {
+    return library_ ? reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(::GetProcAddress(library_.get(), name)))
+                    : nullptr;
+  }
   // The session's user-data cell 0, which holds the MemberSessionTable.
   void** tableCell() const;
 
