@@ -4,6 +4,11 @@
 // dialog when the profile is missing or has no members, and shows failed members.
 #include <windows.h>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/text.h"
 #include "hostapi/qpunique.h"
 #include "hostapi/qpxcomm.h"
 #include "hostapi/qpxsess.h"
@@ -149,8 +154,34 @@ int32_t openMembers(HKEY profileKey, int32_t flags, HWND owner, MemberSessionTab
   return count;
 }
 
+// Profiles being logged in on this thread, innermost last. A profile may have a member
+// on this interface; one that reaches itself again (directly or through other profiles)
+// is refused there, instead of logging in to itself until the stack overflows.
+thread_local std::vector<std::string> profilesInProgress;
+
+class ProfileInProgress {
+ public:
+  explicit ProfileInProgress(const char* profile) { profilesInProgress.emplace_back(profile); }
+  ~ProfileInProgress() { profilesInProgress.pop_back(); }
+  ProfileInProgress(const ProfileInProgress&) = delete;
+  ProfileInProgress& operator=(const ProfileInProgress&) = delete;
+
+  static bool contains(const char* profile) {
+    for (const std::string& p : profilesInProgress)
+      if (qp::equalsNoCase(p.c_str(), profile)) return true;
+    return false;
+  }
+};
+
 int32_t authenticate(const char* profileName, const char* password, int32_t flags, void** cell) {
   const char* profile = profileName != nullptr ? profileName : "";
+  if (ProfileInProgress::contains(profile)) {
+    char line[kMessageSize];
+    std::snprintf(line, sizeof line, "Profile %.149s is a member of itself; that member is refused", profile);
+    WriteDebugLog(-1, line);
+    return 0;
+  }
+  const ProfileInProgress inProgress(profile);
   const HWND owner = ownerWindow(flags);
   qp::UniqueHKey profileKey;
   // As long as the user answers Yes and the profile still fails.

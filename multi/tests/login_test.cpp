@@ -372,6 +372,29 @@ TEST_F(Login, MemberOfAnotherInterfaceTypeGetsNoTypeBits) {
   removeUserDirectory(inner);
 }
 
+// A profile that reaches itself through its members (here through a second profile)
+// must end: the inner log-in to a profile already being logged in is refused.
+TEST_F(Login, ProfileThatIsItsOwnMemberIsRefusedThereInsteadOfRecursing) {
+  qptest::DebugLogWatch log;
+  const std::string outer = profile_;
+  const std::string inner = outer + "-loop";
+  ASSERT_TRUE(qpmulti::WriteProfilePassword(inner.c_str(), "inner-pw"));
+  ASSERT_TRUE(qpmulti::WriteProfileMember(inner.c_str(), 1, outer.c_str(), "MULTI", "", nullptr));
+  qptest::MailDatabase& alice = addMember(1, "alice", "POP3");
+  ASSERT_TRUE(qpmulti::WriteProfileMember(outer.c_str(), 2, inner.c_str(), "MULTI", "inner-pw", nullptr));
+
+  void* cell = nullptr;
+  // alice, and the inner profile, whose only member (the outer profile again) is refused.
+  EXPECT_EQ(multi_.authenticateUser("", outer.c_str(), "", kKeep, &cell), 1);
+  EXPECT_TRUE(logged(log, "is a member of itself")) << log.appended();
+  EXPECT_EQ(calls(alice.journal()).front(), "AuthenticateUser");
+  const QPSESSION host = openHost();
+  *GetUserData(host, 0, nullptr) = cell;
+  multi_.cleanUpAfterUser(host, outer.c_str());
+  qpmulti::deleteProfileKey(inner.c_str());
+  removeUserDirectory(inner);
+}
+
 TEST_F(Login, PollAsksMembersInTurnAndGivesTheFirstNonZeroAnswer) {
   qptest::MailDatabase& pop = addMember(1, "alice", "POP3", "PollResult=9\r\n");
   qptest::MailDatabase* imap[] = {&addMember(2, "bob", "IMAP", "PollResult=0\r\n"),
