@@ -121,7 +121,10 @@ void DialogDriver::watch() {
           return TRUE;
         },
         reinterpret_cast<LPARAM>(&found));
-    for (HWND window : found) {
+    // EnumWindows lists the topmost first; a window opened later lies above the one
+    // that opened it, so hand them over the other way round, the oldest first.
+    for (auto it = found.rbegin(); it != found.rend(); ++it) {
+      HWND window = *it;
       DWORD owner = 0;
       DWORD thread = ::GetWindowThreadProcessId(window, &owner);
       if (owner != process || thread == self || !::IsWindowVisible(window)) continue;
@@ -305,11 +308,12 @@ void whenIdle(std::function<void()> action) { afterClosing(nullptr, std::move(ac
 
 // --- Look --------------------------------------------------------------------------------
 
-bool captureWindow(HWND window, const char* bmpPath) {
-  // A window that has just been shown is still black in its surface under Wine until its
-  // thread has handled the messages that follow the showing: let them through first.
-  const ULONGLONG settled = ::GetTickCount64() + 300;
-  while (::GetTickCount64() < settled) {
+namespace {
+
+// Lets the thread handle what is queued for `ms` milliseconds.
+void pumpFor(DWORD ms) {
+  const ULONGLONG until = ::GetTickCount64() + ms;
+  while (::GetTickCount64() < until) {
     MSG message;
     while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
       ::TranslateMessage(&message);
@@ -317,36 +321,60 @@ bool captureWindow(HWND window, const char* bmpPath) {
     }
     ::Sleep(10);
   }
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  RECT box;
-  if (!::GetWindowRect(window, &box)) return false;
-  const int width = box.right - box.left, height = box.bottom - box.top;
-  if (width <= 0 || height <= 0) return false;
+}
 
+// The window's pixels as 32-bit bottom-up rows; empty on failure.
+std::vector<unsigned char> windowPixels(HWND window, int width, int height, BITMAPINFOHEADER& info) {
+  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   // Wine draws a window and its children into the window's own surface; the screen DC
   // reads what has reached the X server, which may still be blank. Copy from the window.
-  HDC screen = ::GetWindowDC(window);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+  HDC source = ::GetWindowDC(window);
+  HDC memory = ::CreateCompatibleDC(source);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(source, width, height);
   HGDIOBJ old = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  ::BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
   ::SelectObject(memory, old);
-
-  BITMAPINFOHEADER info{};
+  info = BITMAPINFOHEADER{};
   info.biSize = sizeof info;
   info.biWidth = width;
   info.biHeight = height;
   info.biPlanes = 1;
   info.biBitCount = 32;
   info.biCompression = BI_RGB;
-  const DWORD stride = static_cast<DWORD>(width) * 4;
-  std::vector<unsigned char> pixels(stride * static_cast<DWORD>(height));
-  const int lines = ::GetDIBits(memory, bitmap, 0, height, pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+  std::vector<unsigned char> pixels(static_cast<size_t>(width) * 4 * static_cast<size_t>(height));
+  const int lines = ::GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                                DIB_RGB_COLORS);
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
-  ::ReleaseDC(window, screen);
-  if (lines != height) return false;
+  ::ReleaseDC(window, source);
+  if (lines != height) pixels.clear();
+  return pixels;
+}
+
+bool allOneColour(const std::vector<unsigned char>& pixels) {
+  for (size_t i = 4; i + 3 < pixels.size(); i += 4)
+    if (std::memcmp(&pixels[i], &pixels[0], 3) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+bool captureWindow(HWND window, const char* bmpPath) {
+  RECT box;
+  if (!::GetWindowRect(window, &box)) return false;
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  if (width <= 0 || height <= 0) return false;
+  // A window that has just been shown stays black or white in its surface under Wine
+  // until its thread has handled the messages that follow the showing (the first window
+  // of a process takes longest): let them through, and look again while it is blank.
+  BITMAPINFOHEADER info{};
+  std::vector<unsigned char> pixels;
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    pumpFor(attempt == 0 ? 300 : 200);
+    pixels = windowPixels(window, width, height, info);
+    if (pixels.empty()) return false;
+    if (!allOneColour(pixels)) break;
+  }
   // GDI leaves the fourth byte of each pixel 0, which picture tools read as alpha: a
   // fully transparent, blank picture. Make every pixel opaque.
   for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 0xFF;
