@@ -131,7 +131,7 @@ TEST_F(ForwardingTest, ReachesTheSampleLibraryAndItsCapabilities) {
 
 TEST_F(ForwardingTest, MissingExportGivesTheEmptyResultAndALogLine) {
   QPSESSION session =
-      QPiAuthenticateUser("jane", "pw", "pop3", database_.path().c_str(), 0, nullptr);
+      QPiAuthenticateUser("jane", "pw", "bare", database_.path().c_str(), 0, nullptr);
   ASSERT_NE(session, QP_NO_SESSION);
   qptest::DebugLogWatch log;
 
@@ -145,7 +145,7 @@ TEST_F(ForwardingTest, MissingExportGivesTheEmptyResultAndALogLine) {
   const std::string appended = log.appended();
   for (const char* name : {"BuildFolderList", "DeletePersonalDList"}) {
     SCOPED_TRACE(name);
-    std::string line = std::string("QPi") + name + ": QPXPOP3.DLL has no export QPI" + name +
+    std::string line = std::string("QPi") + name + ": QPXBARE.DLL has no export QPI" + name +
                        " (member session " + std::to_string(session) + ")";
     EXPECT_NE(appended.find(line), std::string::npos) << appended;
   }
