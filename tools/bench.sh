@@ -6,6 +6,7 @@
 # QPABGEN.EXE is the win64 build run under Wine: the shipped 32-bit build cannot run on
 # these machines. Each figure is the best of a few runs, so that a busy machine spoils
 # neither. Exits non-zero when a run fails or its address book is not what it should be.
+# Then the list operations of QPXMULTI, natively: see the end of this file.
 # QP_BUILD_ROOT puts the win64 tree, the Wine prefix and the files elsewhere than build/.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -120,3 +121,23 @@ awk -v g="$gen" -v c="$copied" 'BEGIN {
   printf "goal: the generator within 3x of the copy: %s\n", g <= 3 * c ? "met" : "not met"
   printf "RATIO abgen_over_copy %.2f\n", g / c
 }'
+
+# The list operations of QPXMULTI (folder merge, removal of repeated search results,
+# index tagging): our one-pass versions against the step-by-step ones, timed natively in
+# an optimised build of their own (the native test build's sanitizers would time
+# themselves). The program prints a SCALE, a goal and a RATIO line per comparison and
+# fails when a step-by-step list differs from ours.
+echo "== building the list benchmark ($out/bench)"
+if [ ! -f "$out/bench/CMakeCache.txt" ]; then
+  cmake -S . -B "$out/bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQP_BUILD_TESTS=OFF \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    > "$out/bench.configure.log" 2>&1 || { cat "$out/bench.configure.log"; exit 1; }
+fi
+cmake --build "$out/bench" -j2 --target multi_list_bench > "$out/bench-lists-build.log" 2>&1 ||
+  { cat "$out/bench-lists-build.log"; fail "the list benchmark did not build"; }
+echo "== timing the list operations of QPXMULTI: ours and step by step"
+"$out/bench/bin/multi_list_bench" > "$out/bench-lists.out" 2>&1
+rc=$?
+cat "$out/bench-lists.out"
+[ "$rc" -eq 0 ] || fail "the list benchmark ended with exit code $rc"
+[ "$(grep -c '^RATIO ' "$out/bench-lists.out")" -eq 3 ] || fail "a list comparison is missing"

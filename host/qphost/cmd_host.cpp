@@ -282,7 +282,13 @@ const CommandGroup kHostCommands = {
     "    runs host commands on QPXMULTI.DLL, one a line:\n"
     "      open PROFILE [PASSWORD [MAILDB]]   close   status   options [WORD]\n"
     "      login [FLAGS]   init   table   poll [FLAGS [VALUE]]   name   address\n"
-    "      signature   signature set TEXT   logout\n",
+    "      signature   signature set TEXT   logout\n"
+    "    folders: folders [VALUE]   folder NAME   mkfolder NAME   rename OLD NEW\n"
+    "      rmfolder NAME   newmail [FOLDER [on|off]]   rules   move ID FOLDER\n"
+    "      copy ID FOLDER   add FOLDER TEXT [FILE[=NAME] ...]\n"
+    "    messages: index [FOLDER]   changed [FOLDER]   search TEXT [FOLDER [FIELDS]]\n"
+    "      read ID [seen]   raw ID   flag ID SET [CLEAR]   delete ID\n"
+    "      attachment NAME [COPY]\n",
     run,
 };
 
