@@ -108,12 +108,14 @@ extern "C" int32_t QPAPI StartDialUpNetworking(const char* userName, HWND ownerW
 
 extern "C" int32_t QPAPI TestDialUpNetworking(DialUpRequest* request) {
   if (request == nullptr) return 0;
-  HANDLE recorded = qpras::loadThreadHandle(request);
-  if (recorded == nullptr || recorded == qpras::acceptedMark()) return 0;
+  // The library's own reference first: a dial thread that ended before Start could
+  // leave its handle in the record has already cleared the record's handle.
   qp::UniqueHandle thread(referenceThread(request));
   if (thread) {
     ::WaitForSingleObject(thread.get(), INFINITE);
   } else {
+    HANDLE recorded = qpras::loadThreadHandle(request);
+    if (recorded == nullptr || recorded == qpras::acceptedMark()) return 0;
     // Not a thread this library started for the record: wait for the record to say
     // the thread has ended.
     while (qpras::loadThreadHandle(request) != nullptr) ::Sleep(50);
