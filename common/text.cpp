@@ -42,6 +42,14 @@ int compareNoCase(const char* a, const char* b) {
 
 bool equalsNoCase(const char* a, const char* b) { return compareNoCase(a, b) == 0; }
 
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
 bool startsWithNoCase(const char* text, const char* prefix) {
   if (text == nullptr) text = "";
   if (prefix == nullptr) return true;

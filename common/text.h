@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 namespace qp {
 
@@ -26,6 +27,8 @@ char lowerAscii(char c);
 // Compares without regard to ASCII letter case; null counts as the empty text.
 int compareNoCase(const char* a, const char* b);
 bool equalsNoCase(const char* a, const char* b);
+// The same for counted texts (which may hold zero bytes).
+bool equalsNoCase(std::string_view a, std::string_view b);
 // True when `text` begins with `prefix`, without regard to case.
 bool startsWithNoCase(const char* text, const char* prefix);
 

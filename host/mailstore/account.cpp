@@ -8,23 +8,14 @@
 
 namespace qp::mailstore {
 
-namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
+std::string_view trimIniText(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && (blank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
   return text;
 }
 
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
+namespace {
 
 // Stores `value` into `slot` unless an earlier line already set the key.
 void setOnce(std::optional<std::string>& slot, std::string_view value) {
@@ -50,27 +41,27 @@ Account parseAccount(std::string_view text) {
   bool inAccount = false;
   while (!text.empty()) {
     size_t end = text.find('\n');
-    std::string_view line = trim(text.substr(0, end));
+    std::string_view line = trimIniText(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
 
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
       size_t close = line.find(']');
       inAccount =
-          close != std::string_view::npos && sameNoCase(trim(line.substr(1, close - 1)), "Account");
+          close != std::string_view::npos && equalsNoCase(trimIniText(line.substr(1, close - 1)), "Account");
       continue;
     }
     size_t equals = line.find('=');
     if (!inAccount || equals == std::string_view::npos) continue;
-    std::string_view key = trim(line.substr(0, equals));
-    std::string_view value = trim(line.substr(equals + 1));
+    std::string_view key = trimIniText(line.substr(0, equals));
+    std::string_view value = trimIniText(line.substr(equals + 1));
     const std::pair<const char*, std::optional<std::string>*> keys[] = {
         {"UserName", &userName},       {"Password", &password},         {"FullName", &fullName},
         {"FullAddress", &fullAddress}, {"Capabilities", &capabilities},
         {"PollResult", &pollResult},
     };
     for (const auto& [name, slot] : keys) {
-      if (sameNoCase(key, name)) setOnce(*slot, value);
+      if (equalsNoCase(key, name)) setOnce(*slot, value);
     }
   }
   Account account;
@@ -84,7 +75,7 @@ Account parseAccount(std::string_view text) {
 }
 
 std::optional<uint32_t> parseNumber(std::string_view text) {
-  text = trim(text);
+  text = trimIniText(text);
   uint32_t base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     base = 16;

@@ -9,6 +9,9 @@
 
 namespace qp::mailstore {
 
+// A line or value of an INI file without its surrounding blanks and tabs and a trailing CR.
+std::string_view trimIniText(std::string_view text);
+
 constexpr const char* kAccountFileName = "ACCOUNT.INI";
 constexpr size_t kMaxAccountFileSize = 64 * 1024;
 

@@ -8,47 +8,27 @@
 
 namespace qp::mailstore {
 
-namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && (isBlank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
-  return text;
-}
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 LibrarySettings parseLibrarySettings(std::string_view text, std::string_view interfaceType) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // UTF-8 byte order mark
   std::optional<std::string> description, capabilities;
   bool inSection = false;
   while (!text.empty()) {
     const size_t end = text.find('\n');
-    const std::string_view line = trim(text.substr(0, end));
+    const std::string_view line = trimIniText(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
       const size_t close = line.find(']');
       inSection = close != std::string_view::npos &&
-                  sameNoCase(trim(line.substr(1, close - 1)), "Interface");
+                  equalsNoCase(trimIniText(line.substr(1, close - 1)), "Interface");
       continue;
     }
     const size_t equals = line.find('=');
     if (!inSection || equals == std::string_view::npos) continue;
-    const std::string_view key = trim(line.substr(0, equals));
-    const std::string_view value = trim(line.substr(equals + 1));
-    if (sameNoCase(key, "Description") && !description) description = std::string(value);
-    if (sameNoCase(key, "Capabilities") && !capabilities) capabilities = std::string(value);
+    const std::string_view key = trimIniText(line.substr(0, equals));
+    const std::string_view value = trimIniText(line.substr(equals + 1));
+    if (equalsNoCase(key, "Description") && !description) description = std::string(value);
+    if (equalsNoCase(key, "Capabilities") && !capabilities) capabilities = std::string(value);
   }
   LibrarySettings settings;
   settings.description =

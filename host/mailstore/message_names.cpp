@@ -25,23 +25,15 @@ std::string upper(std::string_view text) {
   return result;
 }
 
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // CON, PRN, AUX, NUL, COM1..9 and LPT1..9 name devices whatever extension follows.
 bool isDeviceName(std::string_view name) {
   std::string_view stem = name.substr(0, name.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
   for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
-    if (sameNoCase(stem, device)) return true;
+    if (equalsNoCase(stem, device)) return true;
   }
   if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
-      (sameNoCase(stem.substr(0, 3), "COM") || sameNoCase(stem.substr(0, 3), "LPT"))) {
+      (equalsNoCase(stem.substr(0, 3), "COM") || equalsNoCase(stem.substr(0, 3), "LPT"))) {
     return true;
   }
   return false;
@@ -138,13 +130,13 @@ std::string formatAttachmentRef(std::string_view type, const MessageId& id, uint
 std::optional<AttachmentRef> parseAttachmentRef(const char* text, std::string_view type) {
   if (text == nullptr || type.empty()) return std::nullopt;
   std::string_view rest(text);
-  if (rest.size() <= type.size() || !sameNoCase(rest.substr(0, type.size()), type) ||
+  if (rest.size() <= type.size() || !equalsNoCase(rest.substr(0, type.size()), type) ||
       rest[type.size()] != ':') {
     return std::nullopt;
   }
   rest.remove_prefix(type.size() + 1);
   if (rest.size() >= kDraftPrefixLength &&
-      sameNoCase(rest.substr(0, kDraftPrefixLength), kDraftPrefix))
+      equalsNoCase(rest.substr(0, kDraftPrefixLength), kDraftPrefix))
     rest.remove_prefix(kDraftPrefixLength);
   // <folder>/<name>/<part>[/anything]
   const size_t first = rest.find('/');
@@ -191,9 +183,9 @@ FolderState parseFolderState(std::string_view text) {
     if (equals == std::string_view::npos) continue;
     const std::string_view key = trimBlanks(line.substr(0, equals));
     const std::string_view value = trimBlanks(line.substr(equals + 1));
-    if (sameNoCase(key, "next")) {
+    if (equalsNoCase(key, "next")) {
       if (std::optional<uint32_t> n = parseNumber(value); n && *n > 0) state.next = *n;
-    } else if (sameNoCase(key, "indexed")) {
+    } else if (equalsNoCase(key, "indexed")) {
       uint64_t fingerprint = 0;
       bool ok = !value.empty() && value.size() <= 16;
       for (char c : value) {
@@ -207,7 +199,7 @@ FolderState parseFolderState(std::string_view text) {
       }
       if (ok) state.indexed = fingerprint;
     } else if (key.size() > kStatusKeyLength &&
-               sameNoCase(key.substr(0, kStatusKeyLength), kStatusKey) &&
+               equalsNoCase(key.substr(0, kStatusKeyLength), kStatusKey) &&
                isValidMessageName(key.substr(kStatusKeyLength))) {
       if (std::optional<uint32_t> flags = parseNumber(value))
         state.setStatus(key.substr(kStatusKeyLength), *flags);

@@ -15,14 +15,6 @@ std::string lower(std::string_view text) {
   return result;
 }
 
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 std::string_view trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() &&
@@ -66,7 +58,7 @@ std::vector<HeaderField> parseHeader(std::string_view entity, std::string_view& 
 
 std::string fieldOf(const std::vector<HeaderField>& fields, std::string_view name) {
   for (const HeaderField& field : fields) {
-    if (sameNoCase(field.name, name)) return field.value;
+    if (equalsNoCase(field.name, name)) return field.value;
   }
   return std::string();
 }
@@ -100,7 +92,7 @@ std::string parameter(std::string_view value, std::string_view name) {
           trim(value.substr(cursor, end == std::string_view::npos ? end : end - cursor)));
       pos = end;
     }
-    if (sameNoCase(key, name)) return result;
+    if (equalsNoCase(key, name)) return result;
   }
   return std::string();
 }
@@ -209,7 +201,7 @@ std::string headerValue(const ParsedMessage& message, std::string_view name) {
 
 std::string decodeBody(std::string_view body, std::string_view encoding) {
   std::string out;
-  if (sameNoCase(encoding, "base64")) {
+  if (equalsNoCase(encoding, "base64")) {
     out.reserve(body.size() * 3 / 4);
     uint32_t bits = 0;
     int count = 0;
@@ -233,7 +225,7 @@ std::string decodeBody(std::string_view body, std::string_view encoding) {
     }
     return out;
   }
-  if (sameNoCase(encoding, "quoted-printable")) {
+  if (equalsNoCase(encoding, "quoted-printable")) {
     out.reserve(body.size());
     for (size_t i = 0; i < body.size(); ++i) {
       if (body[i] != '=') {

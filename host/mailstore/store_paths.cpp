@@ -6,18 +6,6 @@
 
 namespace qp::mailstore {
 
-namespace {
-
-bool sameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string joinPath(std::string_view directory, std::string_view name) {
   if (directory.empty()) return std::string();
   std::string path(directory);
@@ -29,8 +17,8 @@ std::string joinPath(std::string_view directory, std::string_view name) {
 std::string interfaceTypeFromModulePath(std::string_view path) {
   size_t slash = path.find_last_of("\\/:");
   std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  if (name.size() >= 4 && sameNoCase(name.substr(name.size() - 4), ".DLL")) name.remove_suffix(4);
-  if (name.size() > 3 && sameNoCase(name.substr(0, 3), "QPX")) name.remove_prefix(3);
+  if (name.size() >= 4 && equalsNoCase(name.substr(name.size() - 4), ".DLL")) name.remove_suffix(4);
+  if (name.size() > 3 && equalsNoCase(name.substr(0, 3), "QPX")) name.remove_prefix(3);
   std::string type(name);
   for (char& c : type) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
