@@ -5,29 +5,11 @@
 # shows each in key order. Usage: demo-abgen.sh BUILD_DIR (the win64 build, or the folder
 # holding it), with WINEPREFIX exported and a wineserver running. Exits non-zero on the
 # first failure.
-set -u
+. "$(dirname "$0")/demo-common.sh"
+demo_start abgen "${1:-}" QPABGEN.EXE QPXCOMM.DLL QPKEYDUMP.EXE QPUSERGEN.EXE
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:?usage: demo-abgen.sh BUILD_DIR}
-if [ -f "$build/bin/QPABGEN.EXE" ]; then bin="$build/bin"; else bin="$build/win64/bin"; fi
-wine=/usr/lib/wine/wine64
 sample="$root/abgen/sample"
-work="$(dirname "$bin")/demo-abgen"
 out="$work/output.txt"
-
-fail() {
-  echo "demo FAILED: $*" >&2
-  exit 1
-}
-step() {
-  printf '\n== %s\n' "$*"
-}
-winpath() {
-  printf 'Z:%s' "$1" | tr / '\\'
-}
-for f in QPABGEN.EXE QPXCOMM.DLL QPKEYDUMP.EXE QPUSERGEN.EXE; do
-  [ -f "$bin/$f" ] || fail "$bin/$f was not built"
-done
-rm -rf "$work"
 mkdir -p "$work/books" || fail "cannot make $work"
 
 # Runs a program of the demo (output in a file: Wine's helper processes keep pipes open),

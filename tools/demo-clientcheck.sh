@@ -6,26 +6,12 @@
 # Usage: demo-clientcheck.sh BUILD_DIR (the win64 build, or the folder holding it), with
 # WINEPREFIX exported, a wineserver running and an X display. Exits non-zero on the first
 # failure.
-set -u
-build=${1:?usage: demo-clientcheck.sh BUILD_DIR}
-if [ -f "$build/bin/TRN32CALL.EXE" ]; then bin="$build/bin"; else bin="$build/win64/bin"; fi
-wine=/usr/lib/wine/wine64
-work="$(dirname "$bin")/demo-clientcheck"
+. "$(dirname "$0")/demo-common.sh"
+demo_start clientcheck "${1:-}" TRN32CALL.EXE TRN32CHK.DLL TRN32FAKE.EXE
 screens="$(dirname "$(dirname "$bin")")/screens"
 out="$work/output.txt"
 client_out="$work/client.txt"
 client=
-
-fail() {
-  echo "demo FAILED: $*" >&2
-  exit 1
-}
-step() {
-  printf '\n== %s\n' "$*"
-}
-winpath() {
-  printf 'Z:%s' "$1" | tr / '\\'
-}
 # A stand-in client still running when the demo ends (it failed half-way) is ended.
 cleanup() {
   if [ -n "$client" ]; then
@@ -34,10 +20,6 @@ cleanup() {
   fi
 }
 trap cleanup EXIT
-for f in TRN32CHK.DLL TRN32CALL.EXE TRN32FAKE.EXE; do
-  [ -f "$bin/$f" ] || fail "$bin/$f was not built"
-done
-rm -rf "$work"
 mkdir -p "$work" "$screens" || fail "cannot make $work or $screens"
 
 # Runs TRN32CALL (output in a file: Wine's helper processes keep pipes open), shows the

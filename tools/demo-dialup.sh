@@ -11,27 +11,9 @@
 # Usage: demo-dialup.sh BUILD_DIR (the win64 build, or the folder holding it), with
 # WINEPREFIX exported, a wineserver running and an X display. Exits non-zero on the first
 # failure.
-set -u
-build=${1:?usage: demo-dialup.sh BUILD_DIR}
-if [ -f "$build/bin/QPRASCALL.EXE" ]; then bin="$build/bin"; else bin="$build/win64/bin"; fi
-wine=/usr/lib/wine/wine64
-work="$(dirname "$bin")/demo-dialup"
+. "$(dirname "$0")/demo-common.sh"
+demo_start dialup "${1:-}" QPRASCALL.EXE QPXRAS.DLL RASAPI32.DLL QPXCOMM.DLL
 out="$work/output.txt"
-
-fail() {
-  echo "demo FAILED: $*" >&2
-  exit 1
-}
-step() {
-  printf '\n== %s\n' "$*"
-}
-winpath() {
-  printf 'Z:%s' "$1" | tr / '\\'
-}
-for f in QPXRAS.DLL RASAPI32.DLL QPRASCALL.EXE QPXCOMM.DLL; do
-  [ -f "$bin/$f" ] || fail "$bin/$f was not built"
-done
-rm -rf "$work"
 mkdir -p "$work/server/USERS/jane" || fail "cannot make $work"
 
 # Our RASAPI32.DLL rather than Wine's built-in one; its script and journal; a server

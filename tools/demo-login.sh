@@ -4,39 +4,10 @@
 # member table, initialisation (identity, one signature for all), polling, log-out.
 # Prints the script, QPHOST's output and each member's journal; exits non-zero when a
 # step fails. Usage: demo-login.sh BUILD_DIR (WINEPREFIX set, a wineserver running).
-set -u
-build=${1:?usage: demo-login.sh BUILD_DIR}
-build=$(cd "$build" && pwd)
-bin="$build/bin"
-wine=/usr/lib/wine/wine64
-export WINEDEBUG=-all
-
-fail() {
-  echo "demo-login FAILED: $*" >&2
-  exit 1
-}
-step() {
-  printf '\n== %s\n' "$*"
-}
-winpath() {
-  printf 'Z:%s' "$1" | tr / '\\'
-}
-show() {
-  tr -d '\r' < "$1" | sed 's/^/  /'
-}
-
-for f in QPHOST.EXE QPXCOMM.DLL QPXSESS.DLL QPXMULTI.DLL QPXPOP3.DLL QPXIMAP.DLL; do
-  [ -f "$bin/$f" ] || fail "$bin/$f was not built"
-done
-
-# A server directory with the server's libraries and the interface libraries, and one
-# mail database directory per member.
-work="$build/demo-login"
-rm -rf "$work"
-mkdir -p "$work/server" "$work/mail/pop" "$work/mail/imap" || fail "cannot make $work"
-cp "$bin/QPXCOMM.DLL" "$bin/QPXSESS.DLL" "$bin/QPXMULTI.DLL" "$bin/QPXPOP3.DLL" \
-   "$bin/QPXIMAP.DLL" "$work/server/" || fail "cannot copy the libraries"
-export QP_SERVER_DIR="$(winpath "$work/server")\\"
+. "$(dirname "$0")/demo-common.sh"
+demo_start login "${1:-}" QPHOST.EXE QPXCOMM.DLL QPXSESS.DLL QPXMULTI.DLL QPXPOP3.DLL QPXIMAP.DLL
+demo_server QPXCOMM.DLL QPXSESS.DLL QPXMULTI.DLL QPXPOP3.DLL QPXIMAP.DLL
+mkdir -p "$work/mail/pop" "$work/mail/imap" || fail "cannot make $work"
 pop=$(winpath "$work/mail/pop")
 imap=$(winpath "$work/mail/imap")
 printf '[Account]\r\nUserName=jane.pop\r\nPassword=pop-s3cret\r\nFullName=Jane Doe\r\nCapabilities=0xC18\r\n' \

@@ -9,39 +9,17 @@
 # addresses stay as they are. Usage: demo-messages.sh BUILD_DIR (the win64 build, or the
 # folder holding it), with WINEPREFIX exported and a wineserver running. Exits non-zero
 # when a step fails.
-set -u
-build=${1:?usage: demo-messages.sh BUILD_DIR}
-build=$(cd "$build" && pwd)
-if [ -f "$build/bin/QPHOST.EXE" ]; then bin="$build/bin"; else bin="$build/win64/bin"; fi
-wine=/usr/lib/wine/wine64
-export WINEDEBUG=-all
-
-fail() {
-  echo "demo-messages FAILED: $*" >&2
-  exit 1
-}
-step() {
-  printf '\n== %s\n' "$*"
-}
-winpath() {
-  printf 'Z:%s' "$1" | tr / '\\'
-}
+. "$(dirname "$0")/demo-common.sh"
+demo_start messages "${1:-}" QPHOST.EXE QPXCOMM.DLL QPXSESS.DLL QPXMULTI.DLL QPXPOP3.DLL QPXIMAP.DLL
+# Index entries separate their text from the id with a 0xFF byte: shown as "|".
 show() {
   tr -d '\r' < "$1" | tr '\377' '|' | sed 's/^/  /'
 }
 
-for f in QPHOST.EXE QPXCOMM.DLL QPXSESS.DLL QPXMULTI.DLL QPXPOP3.DLL QPXIMAP.DLL; do
-  [ -f "$bin/$f" ] || fail "$bin/$f was not built"
-done
-
 # A server directory with the server's libraries and the interface libraries, and one
 # mail database directory per member.
-work="$(dirname "$bin")/demo-messages"
-rm -rf "$work"
-mkdir -p "$work/server" "$work/mail/pop/Inbox" "$work/mail/imap/Inbox" || fail "cannot make $work"
-cp "$bin/QPXCOMM.DLL" "$bin/QPXSESS.DLL" "$bin/QPXMULTI.DLL" "$bin/QPXPOP3.DLL" \
-   "$bin/QPXIMAP.DLL" "$work/server/" || fail "cannot copy the libraries"
-export QP_SERVER_DIR="$(winpath "$work/server")\\"
+demo_server QPXCOMM.DLL QPXSESS.DLL QPXMULTI.DLL QPXPOP3.DLL QPXIMAP.DLL
+mkdir -p "$work/mail/pop/Inbox" "$work/mail/imap/Inbox" || fail "cannot make $work"
 pop=$(winpath "$work/mail/pop")
 imap=$(winpath "$work/mail/imap")
 printf '[Account]\r\nUserName=jane.pop\r\nPassword=pop-s3cret\r\n' > "$work/mail/pop/ACCOUNT.INI"

@@ -1,0 +1,47 @@
+# Shared start of the components' demo scripts (tools/demo-*.sh), sourced by each:
+#   . "$(dirname "$0")/demo-common.sh"
+#   demo_start NAME BUILD_DIR FILE...
+# sets `bin` (BUILD_DIR/bin, or BUILD_DIR/win64/bin when given the build folder), `wine`,
+# `work` (a fresh folder beside bin for the demo's files) and checks that every FILE was
+# built. It defines fail, step, winpath (a Unix path as Z:\...) and show (a file's lines
+# indented, without CRs).
+set -u
+export WINEDEBUG=-all
+wine=/usr/lib/wine/wine64
+
+fail() {
+  echo "demo-$demo_name FAILED: $*" >&2
+  exit 1
+}
+step() {
+  printf '\n== %s\n' "$*"
+}
+winpath() {
+  printf 'Z:%s' "$1" | tr / '\\'
+}
+show() {
+  tr -d '\r' < "$1" | sed 's/^/  /'
+}
+
+demo_start() {
+  demo_name=$1
+  [ $# -ge 2 ] && [ -n "$2" ] || { echo "usage: demo-$1.sh BUILD_DIR" >&2; exit 2; }
+  build=$(cd "$2" && pwd) || fail "no build folder $2"
+  shift 2
+  if [ -f "$build/bin/$1" ]; then bin="$build/bin"; else bin="$build/win64/bin"; fi
+  for f in "$@"; do
+    [ -f "$bin/$f" ] || fail "$bin/$f was not built"
+  done
+  work="$(dirname "$bin")/demo-$demo_name"
+  rm -rf "$work"
+  mkdir -p "$work" || fail "cannot make $work"
+}
+
+# A server directory $work/server holding the named files of bin; QP_SERVER_DIR names it.
+demo_server() {
+  mkdir -p "$work/server" || fail "cannot make $work/server"
+  for f in "$@"; do
+    cp "$bin/$f" "$work/server/" || fail "cannot copy $f"
+  done
+  export QP_SERVER_DIR="$(winpath "$work/server")\\"
+}
