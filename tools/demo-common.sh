@@ -45,3 +45,20 @@ demo_server() {
   done
   export QP_SERVER_DIR="$(winpath "$work/server")\\"
 }
+
+# Shows a QPHOST host script, runs it and shows QPHOST's output; fails the demo unless
+# it ended with 0. Its output, without CRs, lands in `text` for has().
+demo_host_script() {
+  step "The host script $(basename "$1")"
+  show "$1"
+  step "QPHOST host $(basename "$1")"
+  "$wine" "$bin/QPHOST.EXE" host "$(winpath "$1")" > "$work/host-output.txt" 2>&1 < /dev/null
+  rc=$?
+  show "$work/host-output.txt"
+  [ "$rc" -eq 0 ] || fail "QPHOST host ended with exit code $rc"
+  text=$(tr -d '\r' < "$work/host-output.txt")
+}
+# Fails the demo with message $2 unless the host script's output holds the text $1.
+has() {
+  printf '%s\n' "$text" | grep -Fq -- "$1" || fail "$2"
+}

@@ -91,19 +91,7 @@ rules
 logout
 close
 END
-step "The host script $(basename "$script")"
-show "$script"
-
-step "QPHOST host $(basename "$script")"
-"$wine" "$bin/QPHOST.EXE" host "$(winpath "$script")" > "$out" 2>&1 < /dev/null
-rc=$?
-show "$out"
-[ "$rc" -eq 0 ] || fail "QPHOST host ended with exit code $rc"
-
-text=$(tr -d '\r' < "$out")
-has() {
-  printf '%s\n' "$text" | grep -Fq -- "$1" || fail "$2"
-}
+demo_host_script "$script"
 # The first list: each folder once, by its entry with " - " where a member gave one.
 has 'QPIBuildFolderList: 4 (4 folders)' "the merged list does not have 4 folders"
 first=$(printf '%s\n' "$text" | sed -n '/^QPIBuildFolderList/,/^>/p' | head -n 6)

@@ -50,16 +50,7 @@ logout
 table
 close
 END
-step "The host script $(basename "$script")"
-show "$script"
-
-step "QPHOST host $(basename "$script")"
-"$wine" "$bin/QPHOST.EXE" host "$(winpath "$script")" > "$out" 2>&1 < /dev/null
-rc=$?
-show "$out"
-[ "$rc" -eq 0 ] || fail "QPHOST host ended with exit code $rc"
-
-text=$(tr -d '\r' < "$out")
+demo_host_script "$script"
 printf '%s\n' "$text" | grep -q '2 member sessions, table in the host session' ||
   fail "the log-in did not open both members"
 printf '%s\n' "$text" | grep -Eq '^ +0 +1 +[0-9]+ +jane\.pop +POP3 +0x' || fail "no POP3 member in slot 0"

@@ -117,19 +117,7 @@ read Inbox/00000001
 logout
 close
 END
-step "The host script $(basename "$script")"
-show "$script"
-
-step "QPHOST host $(basename "$script")"
-"$wine" "$bin/QPHOST.EXE" host "$(winpath "$script")" > "$out" 2>&1 < /dev/null
-rc=$?
-show "$out"
-[ "$rc" -eq 0 ] || fail "QPHOST host ended with exit code $rc"
-
-text=$(tr -d '\r' < "$out")
-has() {
-  printf '%s\n' "$text" | grep -Fq -- "$1" || fail "$2"
-}
+demo_host_script "$script"
 has 'QPIBuildMailMessageIndex "Inbox": 2 (4 entries)' "the index does not merge both members' two messages"
 has '[MULTI:0:Inbox/00000001]' "the POP3 member's message is not tagged with slot 0"
 has '[MULTI:1:Inbox/00000002]' "the IMAP member's message is not tagged with slot 1"
