@@ -184,7 +184,8 @@ const HostCommand kSessionCommands[] = {
 };
 
 const HostCommandTable* const kTables[] = {&kSessionCommandTable, &kMessageCommandTable,
-                                           &kFolderCommandTable};
+                                           &kFolderCommandTable, &kBookCommandTable,
+                                           &kSendingCommandTable};
 
 int runLine(Script& s, const std::string& line) {
   Args words;
@@ -288,7 +289,10 @@ const CommandGroup kHostCommands = {
     "      copy ID FOLDER   add FOLDER TEXT [FILE[=NAME] ...]\n"
     "    messages: index [FOLDER]   changed [FOLDER]   search TEXT [FOLDER [FIELDS]]\n"
     "      read ID [seen]   raw ID   flag ID SET [CLEAR]   delete ID\n"
-    "      attachment NAME [COPY]\n",
+    "      attachment NAME [COPY]\n"
+    "    address books: books   recips BOOK   findaddr TEXT   entry BOOK ADDRESS\n"
+    "    sending: send TO CC BCC SUBJECT TEXT [FILES NAMES]   validate TO [CC [BCC]]\n"
+    "      compare ADDRESS ADDRESS\n",
     run,
 };
 

@@ -34,6 +34,8 @@ struct HostCommandTable {
 extern const HostCommandTable kSessionCommandTable;  // cmd_host.cpp
 extern const HostCommandTable kMessageCommandTable;  // cmd_messages.cpp
 extern const HostCommandTable kFolderCommandTable;   // cmd_folders.cpp
+extern const HostCommandTable kBookCommandTable;     // cmd_books.cpp
+extern const HostCommandTable kSendingCommandTable;  // cmd_sending.cpp
 
 // A number in decimal or 0x hex from args[index], or `fallback` when there is no such
 // argument; false (after a usage error naming `what`) for anything else.

@@ -188,4 +188,68 @@ TEST_F(QpHostSession, WrongPasswordOrMissingScriptOpensNoMember) {
   EXPECT_NE(r.err.find("cannot open the script"), std::string::npos) << r.err;
 }
 
+TEST_F(QpHostSession, BookCommandsShowTypedBooksRecipientsAndEntries) {
+  std::ofstream(pop_.path() + "\\Staff.ABK", std::ios::binary) << "Carl Eng <carl@example.com>\r\n";
+  std::ofstream(imap_.path() + "\\Clients.ABK", std::ios::binary) << "Ann Lee <ann@example.com>\r\n";
+  const HostRun r = run({"host", script("open " + profile_ + " s3cret\r\n"
+                                        "login\r\n"
+                                        "books\r\n"
+                                        "recips imap:Clients\r\n"
+                                        "findaddr example\r\n"
+                                        "entry IMAP:Clients ann@example.com\r\n"
+                                        "entry Staff nobody@example.com\r\n"
+                                        "logout\r\n"
+                                        "close\r\n")});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  const std::string& o = r.out;
+  // The primary member's (POP3) names untyped, the IMAP member's typed.
+  EXPECT_NE(o.find("QPIBuildAddressBookList: 2 (2 books)\n  \"Staff\"\n  \"IMAP:Clients\"\n"),
+            std::string::npos)
+      << o;
+  EXPECT_NE(o.find("QPIBuildAvailableRecipsList \"imap:Clients\": 1\n"
+                   "  \"Ann Lee <IMAP:ann@example.com>\"\n"),
+            std::string::npos)
+      << o;
+  EXPECT_NE(o.find("QPISearchAddressBooks \"example\": 2\n  \"Carl Eng <carl@example.com>\"\n"
+                   "  \"Ann Lee <IMAP:ann@example.com>\"\n"),
+            std::string::npos)
+      << o;
+  EXPECT_NE(o.find("QPIGetPublicAddressBookEntry \"IMAP:Clients\" \"ann@example.com\": 1 "
+                   "\"Ann Lee <IMAP:ann@example.com>\""),
+            std::string::npos)
+      << o;
+  EXPECT_NE(o.find("QPIGetPublicAddressBookEntry \"Staff\" \"nobody@example.com\": 0 \"\""),
+            std::string::npos)
+      << o;
+}
+
+TEST_F(QpHostSession, SendingCommandsRouteValidateAndCompare) {
+  const HostRun r = run({"host", script("open " + profile_ + " s3cret\r\n"
+                                        "login\r\n"
+                                        "send \"bob@x.org, IMAP:ann@y.org\" \"\" \"\" Hi Body\r\n"
+                                        "validate \"Ann <IMAP:Ann@Y.org>, invalid@z.org, "
+                                        "Bob@X.org\"\r\n"
+                                        "compare IMAP:a@b.org POP3:a@b.org\r\n"
+                                        "compare A@b.org a@B.org\r\n"
+                                        "logout\r\n"
+                                        "close\r\n")});
+  EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
+  const std::string& o = r.out;
+  EXPECT_NE(o.find("QPISendMailMessage: 0\n"), std::string::npos) << o;
+  // Each member spooled its own recipient, untyped.
+  const std::string popSent = storetest::readFile(pop_.path() + "\\SPOOL\\SENT0001.EML");
+  const std::string imapSent = storetest::readFile(imap_.path() + "\\SPOOL\\SENT0001.EML");
+  EXPECT_NE(popSent.find("To: bob@x.org\r\n"), std::string::npos) << popSent;
+  EXPECT_NE(popSent.find("Subject: Hi\r\n\r\nBody"), std::string::npos) << popSent;
+  EXPECT_NE(imapSent.find("To: ann@y.org\r\n"), std::string::npos) << imapSent;
+  EXPECT_NE(o.find("QPIValidateMessageRecipients: 0\nto:\n  \"bob@x.org\"\n"
+                   "  \"Ann <IMAP:ann@y.org>\"\ncc:\nbcc:\n"),
+            std::string::npos)
+      << o;
+  EXPECT_NE(o.find("QPICompareAddress \"IMAP:a@b.org\" \"POP3:a@b.org\": 0\n"),
+            std::string::npos)
+      << o;
+  EXPECT_NE(o.find("QPICompareAddress \"A@b.org\" \"a@B.org\": 1\n"), std::string::npos) << o;
+}
+
 }  // namespace
