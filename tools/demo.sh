@@ -101,7 +101,7 @@ echo "  no plain Password value."
 
 # The other components' demos, one script each; they get the build directory and share
 # this prefix, server and display.
-for part in login messages folders abgen dialup clientcheck; do
+for part in login messages folders sending abgen dialup clientcheck; do
   script="tools/demo-$part.sh"
   [ -f "$script" ] || continue
   sh "$script" "$root/build/win64" || fail "the $part demo failed"
