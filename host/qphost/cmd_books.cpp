@@ -19,15 +19,6 @@ namespace {
 // The host's lists have room for this many entries, as the sample mail store expects.
 constexpr size_t kListCapacity = 10000;
 
-template <typename Proc>
-Proc bound(const Script& s, const char* name) {
-  Proc proc = s.host.exportNamed<Proc>(name);
-  if (proc == nullptr) failure("QPXMULTI.DLL has no export %s", name);
-  return proc;
-}
-
-const char* user(const Script& s) { return s.host.profile().c_str(); }
-
 // A list owned by the host: null-terminated, entries from QPmalloc, freed when it goes.
 struct HostList {
   std::vector<char*> entries = std::vector<char*>(kListCapacity + 1, nullptr);
@@ -42,11 +33,11 @@ struct HostList {
 
 // books: the names of all members' address books, typed per member.
 int cmdBooks(Script& s, const Args&) {
-  const auto build = bound<decltype(&QPIBuildAddressBookList)>(s, "QPIBuildAddressBookList");
+  const auto build = boundExport<decltype(&QPIBuildAddressBookList)>(s, "QPIBuildAddressBookList");
   if (build == nullptr) return kExitFailed;
   HostList list;
   int32_t count = 0;
-  const int32_t result = build(s.host.session(), user(s), list.entries.data(), &count);
+  const int32_t result = build(s.host.session(), hostUser(s), list.entries.data(), &count);
   std::printf("QPIBuildAddressBookList: %ld (%ld book%s)\n", static_cast<long>(result),
               static_cast<long>(count), count == 1 ? "" : "s");
   list.print();
@@ -56,11 +47,11 @@ int cmdBooks(Script& s, const Args&) {
 // recips BOOK: the recipients of one address book (a name as "books" shows it).
 int cmdRecipients(Script& s, const Args& a) {
   const auto build =
-      bound<decltype(&QPIBuildAvailableRecipsList)>(s, "QPIBuildAvailableRecipsList");
+      boundExport<decltype(&QPIBuildAvailableRecipsList)>(s, "QPIBuildAvailableRecipsList");
   if (build == nullptr) return kExitFailed;
   HostList list;
   const int32_t result =
-      build(s.host.session(), user(s), a[1].c_str(), list.entries.data(), 0, 0, 0);
+      build(s.host.session(), hostUser(s), a[1].c_str(), list.entries.data(), 0, 0, 0);
   std::printf("QPIBuildAvailableRecipsList %s: %ld\n", shown(a[1].c_str()).c_str(),
               static_cast<long>(result));
   list.print();
@@ -70,10 +61,10 @@ int cmdRecipients(Script& s, const Args& a) {
 // findaddr TEXT: the entries of all members' books that the members find for TEXT (the
 // sample mail store: entries that contain it).
 int cmdSearch(Script& s, const Args& a) {
-  const auto search = bound<decltype(&QPISearchAddressBooks)>(s, "QPISearchAddressBooks");
+  const auto search = boundExport<decltype(&QPISearchAddressBooks)>(s, "QPISearchAddressBooks");
   if (search == nullptr) return kExitFailed;
   HostList list;
-  const int32_t result = search(s.host.session(), user(s), reinterpret_cast<intptr_t>(a[1].c_str()),
+  const int32_t result = search(s.host.session(), hostUser(s), reinterpret_cast<intptr_t>(a[1].c_str()),
                                 list.entries.data(), 0, 0);
   std::printf("QPISearchAddressBooks %s: %ld\n", shown(a[1].c_str()).c_str(),
               static_cast<long>(result));
@@ -85,11 +76,11 @@ int cmdSearch(Script& s, const Args& a) {
 // address is ADDRESS).
 int cmdEntry(Script& s, const Args& a) {
   const auto get =
-      bound<decltype(&QPIGetPublicAddressBookEntry)>(s, "QPIGetPublicAddressBookEntry");
+      boundExport<decltype(&QPIGetPublicAddressBookEntry)>(s, "QPIGetPublicAddressBookEntry");
   if (get == nullptr) return kExitFailed;
   char entry[QP_TEXT_LARGE] = "";
   const int32_t result =
-      get(s.host.session(), user(s), a[1].c_str(), a[2].c_str(), entry, 0, 0, 0, 0);
+      get(s.host.session(), hostUser(s), a[1].c_str(), a[2].c_str(), entry, 0, 0, 0, 0);
   entry[sizeof entry - 1] = '\0';
   std::printf("QPIGetPublicAddressBookEntry %s %s: %ld %s\n", shown(a[1].c_str()).c_str(),
               shown(a[2].c_str()).c_str(), static_cast<long>(result), shown(entry).c_str());

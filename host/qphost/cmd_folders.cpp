@@ -20,15 +20,6 @@ namespace {
 constexpr size_t kListCapacity = 10000;
 constexpr size_t kMaxAttachments = 200;
 
-template <typename Proc>
-Proc bound(const Script& s, const char* name) {
-  Proc proc = s.host.exportNamed<Proc>(name);
-  if (proc == nullptr) failure("QPXMULTI.DLL has no export %s", name);
-  return proc;
-}
-
-const char* user(const Script& s) { return s.host.profile().c_str(); }
-
 // A folder list owned by the host: entries from QPmalloc, freed when it goes.
 struct HostList {
   std::vector<char*> entries = std::vector<char*>(kListCapacity + 1, nullptr);
@@ -48,13 +39,13 @@ struct HostList {
 };
 
 int cmdFolders(Script& s, const Args& a) {
-  const auto build = bound<decltype(&QPIBuildFolderList)>(s, "QPIBuildFolderList");
+  const auto build = boundExport<decltype(&QPIBuildFolderList)>(s, "QPIBuildFolderList");
   if (build == nullptr) return kExitFailed;
   int32_t value = 0;
   if (!numberArg(a, 1, 0, value, "folders")) return kExitUsage;
   HostList list;
   const int32_t result =
-      build(s.host.session(), user(s), list.entries.data(), &list.count, value, 0, 0);
+      build(s.host.session(), hostUser(s), list.entries.data(), &list.count, value, 0, 0);
   std::printf("QPIBuildFolderList: %ld (%ld folder%s)\n", static_cast<long>(result),
               static_cast<long>(list.count), list.count == 1 ? "" : "s");
   for (int32_t i = 0; i < list.count && static_cast<size_t>(i) < kListCapacity; ++i)
@@ -64,30 +55,30 @@ int cmdFolders(Script& s, const Args& a) {
 }
 
 int cmdFolder(Script& s, const Args& a) {
-  const auto info = bound<decltype(&QPIGetMailMessageFolderInfo)>(s, "QPIGetMailMessageFolderInfo");
+  const auto info = boundExport<decltype(&QPIGetMailMessageFolderInfo)>(s, "QPIGetMailMessageFolderInfo");
   if (info == nullptr) return kExitFailed;
   int32_t count = 0;
   char text[QP_TEXT_LARGE] = "";
-  const int32_t result = info(s.host.session(), user(s), a[1].c_str(), &count, text);
+  const int32_t result = info(s.host.session(), hostUser(s), a[1].c_str(), &count, text);
   std::printf("QPIGetMailMessageFolderInfo %s: %ld, count %ld, %s\n", shown(a[1].c_str()).c_str(),
               static_cast<long>(result), static_cast<long>(count), shown(text).c_str());
   return kExitOk;
 }
 
 int cmdMakeFolder(Script& s, const Args& a) {
-  const auto create = bound<decltype(&QPICreateMailFolder)>(s, "QPICreateMailFolder");
+  const auto create = boundExport<decltype(&QPICreateMailFolder)>(s, "QPICreateMailFolder");
   if (create == nullptr) return kExitFailed;
   char info[QP_TEXT_LARGE] = "";
   std::printf("QPICreateMailFolder %s: %ld\n", shown(a[1].c_str()).c_str(),
-              static_cast<long>(create(s.host.session(), user(s), a[1].c_str(), info)));
+              static_cast<long>(create(s.host.session(), hostUser(s), a[1].c_str(), info)));
   return kExitOk;
 }
 
 int cmdRename(Script& s, const Args& a) {
-  const auto rename = bound<decltype(&QPIRenameMailFolder)>(s, "QPIRenameMailFolder");
+  const auto rename = boundExport<decltype(&QPIRenameMailFolder)>(s, "QPIRenameMailFolder");
   if (rename == nullptr) return kExitFailed;
   // The sample mail store reads the old and the new name; the third value is passed on.
-  const int32_t result = rename(s.host.session(), user(s), reinterpret_cast<intptr_t>(a[1].c_str()),
+  const int32_t result = rename(s.host.session(), hostUser(s), reinterpret_cast<intptr_t>(a[1].c_str()),
                                 reinterpret_cast<intptr_t>(a[2].c_str()), 0);
   std::printf("QPIRenameMailFolder %s -> %s: %ld\n", shown(a[1].c_str()).c_str(),
               shown(a[2].c_str()).c_str(), static_cast<long>(result));
@@ -95,10 +86,10 @@ int cmdRename(Script& s, const Args& a) {
 }
 
 int cmdRemoveFolder(Script& s, const Args& a) {
-  const auto remove = bound<decltype(&QPIDeleteMailFolder)>(s, "QPIDeleteMailFolder");
+  const auto remove = boundExport<decltype(&QPIDeleteMailFolder)>(s, "QPIDeleteMailFolder");
   if (remove == nullptr) return kExitFailed;
   std::printf("QPIDeleteMailFolder %s: %ld\n", shown(a[1].c_str()).c_str(),
-              static_cast<long>(remove(s.host.session(), user(s), a[1].c_str())));
+              static_cast<long>(remove(s.host.session(), hostUser(s), a[1].c_str())));
   return kExitOk;
 }
 
@@ -109,25 +100,25 @@ int cmdNewMail(Script& s, const Args& a) {
   if (a.size() > 2) {
     if (a[2] != "on" && a[2] != "off")
       return usageError("newmail: say on or off, not '%s'", a[2].c_str());
-    const auto set = bound<decltype(&QPISetFolderNewMailStatus)>(s, "QPISetFolderNewMailStatus");
+    const auto set = boundExport<decltype(&QPISetFolderNewMailStatus)>(s, "QPISetFolderNewMailStatus");
     if (set == nullptr) return kExitFailed;
     const int32_t state = a[2] == "on" ? 1 : 0;
     std::printf("QPISetFolderNewMailStatus %s %s: %ld\n", named.c_str(), a[2].c_str(),
-                static_cast<long>(set(s.host.session(), user(s), folder, state)));
+                static_cast<long>(set(s.host.session(), hostUser(s), folder, state)));
     return kExitOk;
   }
-  const auto has = bound<decltype(&QPIDoesFolderHaveNewMail)>(s, "QPIDoesFolderHaveNewMail");
+  const auto has = boundExport<decltype(&QPIDoesFolderHaveNewMail)>(s, "QPIDoesFolderHaveNewMail");
   if (has == nullptr) return kExitFailed;
   std::printf("QPIDoesFolderHaveNewMail %s: %ld\n", named.c_str(),
-              static_cast<long>(has(s.host.session(), user(s), folder)));
+              static_cast<long>(has(s.host.session(), hostUser(s), folder)));
   return kExitOk;
 }
 
 int cmdRules(Script& s, const Args&) {
-  const auto rules = bound<decltype(&QPIGetRulesDir)>(s, "QPIGetRulesDir");
+  const auto rules = boundExport<decltype(&QPIGetRulesDir)>(s, "QPIGetRulesDir");
   if (rules == nullptr) return kExitFailed;
   char directory[MAX_PATH] = "";
-  const int32_t result = rules(s.host.session(), user(s), directory);
+  const int32_t result = rules(s.host.session(), hostUser(s), directory);
   std::printf("QPIGetRulesDir: %ld %s\n", static_cast<long>(result), shown(directory).c_str());
   return kExitOk;
 }
@@ -135,11 +126,11 @@ int cmdRules(Script& s, const Args&) {
 // move ID FOLDER | copy ID FOLDER: the sample mail store keeps the original when the
 // third argument is nonzero.
 int cmdFile(Script& s, const Args& a) {
-  const auto file = bound<decltype(&QPIFileMailMessageToFolder)>(s, "QPIFileMailMessageToFolder");
+  const auto file = boundExport<decltype(&QPIFileMailMessageToFolder)>(s, "QPIFileMailMessageToFolder");
   if (file == nullptr) return kExitFailed;
   const bool copy = a[0] == "copy";
   const int32_t result =
-      file(s.host.session(), user(s), copy ? 1 : 0, a[1].c_str(), a[2].c_str(), 0, 0);
+      file(s.host.session(), hostUser(s), copy ? 1 : 0, a[1].c_str(), a[2].c_str(), 0, 0);
   std::printf("QPIFileMailMessageToFolder (%s) %s -> %s: %ld\n", a[0].c_str(),
               shown(a[1].c_str()).c_str(), shown(a[2].c_str()).c_str(), static_cast<long>(result));
   return kExitOk;
@@ -148,7 +139,7 @@ int cmdFile(Script& s, const Args& a) {
 // add FOLDER TEXT [FILE[=NAME] ...]: TEXT is the message's RFC 822 text; each FILE is a
 // local path or an attachment reference as a loaded message lists it.
 int cmdAdd(Script& s, const Args& a) {
-  const auto add = bound<decltype(&QPIAddMailMessageToFolder)>(s, "QPIAddMailMessageToFolder");
+  const auto add = boundExport<decltype(&QPIAddMailMessageToFolder)>(s, "QPIAddMailMessageToFolder");
   if (add == nullptr) return kExitFailed;
   std::vector<std::string> files, names;
   for (size_t i = 3; i < a.size(); ++i) {
@@ -162,7 +153,7 @@ int cmdAdd(Script& s, const Args& a) {
   HostList fileList, nameList;
   if (!fileList.fill(files) || !nameList.fill(names)) return failure("add: out of memory");
   const int32_t result =
-      add(s.host.session(), user(s), a[1].c_str(), reinterpret_cast<intptr_t>(a[2].c_str()), 0, 0,
+      add(s.host.session(), hostUser(s), a[1].c_str(), reinterpret_cast<intptr_t>(a[2].c_str()), 0, 0,
           0, 0, 0, 0, fileList.entries.data(), nameList.entries.data(), 0, 0);
   std::printf("QPIAddMailMessageToFolder %s (%lu attachment%s): %ld\n", shown(a[1].c_str()).c_str(),
               static_cast<unsigned long>(files.size()), files.size() == 1 ? "" : "s",

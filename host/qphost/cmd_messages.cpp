@@ -27,14 +27,6 @@ constexpr size_t kAttachmentCapacity = 200;
 constexpr DWORD kMaxRawShown = 64 * 1024;
 constexpr int32_t kLoadMarksSeen = 1;
 
-template <typename Proc>
-Proc bound(const Script& s, const char* name) {
-  Proc proc = s.host.exportNamed<Proc>(name);
-  if (proc == nullptr) failure("QPXMULTI.DLL has no export %s", name);
-  return proc;
-}
-
-const char* user(const Script& s) { return s.host.profile().c_str(); }
 intptr_t textArg(const std::string& text) { return reinterpret_cast<intptr_t>(text.c_str()); }
 
 // An array of texts owned by the host: QPmalloc'd entries, freed when it goes.
@@ -94,12 +86,12 @@ std::string statusNames(int32_t status) {
 }
 
 int cmdIndex(Script& s, const Args& a) {
-  const auto build = bound<decltype(&QPIBuildMailMessageIndex)>(s, "QPIBuildMailMessageIndex");
+  const auto build = boundExport<decltype(&QPIBuildMailMessageIndex)>(s, "QPIBuildMailMessageIndex");
   if (build == nullptr) return kExitFailed;
   const std::string folder = a.size() > 1 ? a[1] : "";
   HostArray list(kListCapacity);
   const int32_t result =
-      build(s.host.session(), user(s), textArg(folder), list.entries.data(), &list.count, 0, 0);
+      build(s.host.session(), hostUser(s), textArg(folder), list.entries.data(), &list.count, 0, 0);
   std::printf("QPIBuildMailMessageIndex %s: %ld (%ld entr%s)\n", shown(folder.c_str()).c_str(),
               static_cast<long>(result), static_cast<long>(list.count),
               list.count == 1 ? "y" : "ies");
@@ -109,10 +101,10 @@ int cmdIndex(Script& s, const Args& a) {
 
 int cmdChanged(Script& s, const Args& a) {
   const auto check =
-      bound<decltype(&QPICheckMessageIndexUpdated)>(s, "QPICheckMessageIndexUpdated");
+      boundExport<decltype(&QPICheckMessageIndexUpdated)>(s, "QPICheckMessageIndexUpdated");
   if (check == nullptr) return kExitFailed;
   const std::string folder = a.size() > 1 ? a[1] : "";
-  const int32_t result = check(s.host.session(), user(s), textArg(folder), 0, 0, 0, 0);
+  const int32_t result = check(s.host.session(), hostUser(s), textArg(folder), 0, 0, 0, 0);
   std::printf("QPICheckMessageIndexUpdated %s: %ld%s\n", shown(folder.c_str()).c_str(),
               static_cast<long>(result),
               result == 2   ? " (changed)"
@@ -122,13 +114,13 @@ int cmdChanged(Script& s, const Args& a) {
 }
 
 int cmdSearch(Script& s, const Args& a) {
-  const auto search = bound<decltype(&QPIDoMessageSearchFolder)>(s, "QPIDoMessageSearchFolder");
+  const auto search = boundExport<decltype(&QPIDoMessageSearchFolder)>(s, "QPIDoMessageSearchFolder");
   if (search == nullptr) return kExitFailed;
   const std::string folder = a.size() > 2 ? a[2] : "";
   int32_t fields = 0;
   if (!numberArg(a, 3, 0, fields, "search")) return kExitUsage;
   HostArray list(kListCapacity);
-  const int32_t result = search(s.host.session(), user(s), list.entries.data(), &list.count, 0,
+  const int32_t result = search(s.host.session(), hostUser(s), list.entries.data(), &list.count, 0,
                                 textArg(folder), textArg(a[1]), fields, 0, 0, 0, 0, 0, 0, 0);
   std::printf("QPIDoMessageSearchFolder %s in %s: %ld\n", shown(a[1].c_str()).c_str(),
               folder.empty() ? "every folder" : shown(folder.c_str()).c_str(),
@@ -145,7 +137,7 @@ void printAddresses(const char* label, const HostArray& addresses) {
 }
 
 int cmdRead(Script& s, const Args& a) {
-  const auto load = bound<decltype(&QPILoadMailMessage)>(s, "QPILoadMailMessage");
+  const auto load = boundExport<decltype(&QPILoadMailMessage)>(s, "QPILoadMailMessage");
   if (load == nullptr) return kExitFailed;
   if (a.size() > 2 && a[2] != "seen") return usageError("read: use 'read ID' or 'read ID seen'");
   HostArray to(kAddressCapacity), cc(kAddressCapacity), attachments(kAttachmentCapacity);
@@ -154,7 +146,7 @@ int cmdRead(Script& s, const Args& a) {
   char* text = nullptr;
   int32_t status = 0;
   const int32_t result =
-      load(s.host.session(), user(s), a[1].c_str(), reinterpret_cast<intptr_t>(subject),
+      load(s.host.session(), hostUser(s), a[1].c_str(), reinterpret_cast<intptr_t>(subject),
            reinterpret_cast<intptr_t>(date), to.entries.data(), cc.entries.data(), from,
            reinterpret_cast<intptr_t>(&text), reinterpret_cast<intptr_t>(&status),
            a.size() > 2 ? kLoadMarksSeen : 0, 0, attachments.entries.data(), 0, 0, 0, 0, 0, 0, 0);
@@ -184,9 +176,9 @@ int cmdRead(Script& s, const Args& a) {
 }
 
 int cmdRaw(Script& s, const Args& a) {
-  const auto open = bound<decltype(&QPIOpenRFC822MessageFile)>(s, "QPIOpenRFC822MessageFile");
+  const auto open = boundExport<decltype(&QPIOpenRFC822MessageFile)>(s, "QPIOpenRFC822MessageFile");
   if (open == nullptr) return kExitFailed;
-  const int32_t handle = open(s.host.session(), user(s), a[1].c_str());
+  const int32_t handle = open(s.host.session(), hostUser(s), a[1].c_str());
   std::printf("QPIOpenRFC822MessageFile %s: %s\n", a[1].c_str(),
               handle == -1 ? "-1" : "a file handle");
   if (handle == -1) return kExitOk;
@@ -202,11 +194,11 @@ int cmdRaw(Script& s, const Args& a) {
 }
 
 int cmdFlag(Script& s, const Args& a) {
-  const auto update = bound<decltype(&QPIUpdateMailMessageStatus)>(s, "QPIUpdateMailMessageStatus");
+  const auto update = boundExport<decltype(&QPIUpdateMailMessageStatus)>(s, "QPIUpdateMailMessageStatus");
   if (update == nullptr) return kExitFailed;
   int32_t set = 0, clear = 0;
   if (!numberArg(a, 2, 0, set, "flag") || !numberArg(a, 3, 0, clear, "flag")) return kExitUsage;
-  const int32_t result = update(s.host.session(), user(s), 0, 0, a[1].c_str(), set, clear, 0, 0);
+  const int32_t result = update(s.host.session(), hostUser(s), 0, 0, a[1].c_str(), set, clear, 0, 0);
   std::printf("QPIUpdateMailMessageStatus %s set 0x%lX clear 0x%lX: %ld\n", a[1].c_str(),
               static_cast<unsigned long>(set), static_cast<unsigned long>(clear),
               static_cast<long>(result));
@@ -214,9 +206,9 @@ int cmdFlag(Script& s, const Args& a) {
 }
 
 int cmdDelete(Script& s, const Args& a) {
-  const auto remove = bound<decltype(&QPIDeleteMailMessage)>(s, "QPIDeleteMailMessage");
+  const auto remove = boundExport<decltype(&QPIDeleteMailMessage)>(s, "QPIDeleteMailMessage");
   if (remove == nullptr) return kExitFailed;
-  const int32_t result = remove(s.host.session(), user(s), 0, a[1].c_str());
+  const int32_t result = remove(s.host.session(), hostUser(s), 0, a[1].c_str());
   std::printf("QPIDeleteMailMessage %s: %ld\n", a[1].c_str(), static_cast<long>(result));
   return kExitOk;
 }
@@ -224,12 +216,12 @@ int cmdDelete(Script& s, const Args& a) {
 // Qualifies an attachment name; with COPY the file is copied there. A temporary file is
 // deleted afterwards, as the caller of the export must.
 int cmdAttachment(Script& s, const Args& a) {
-  const auto qualify = bound<decltype(&QPIQualifyAttachmentName)>(s, "QPIQualifyAttachmentName");
+  const auto qualify = boundExport<decltype(&QPIQualifyAttachmentName)>(s, "QPIQualifyAttachmentName");
   if (qualify == nullptr) return kExitFailed;
   char path[qpmulti::kAttachmentPathSize] = "";
   char extension[qpmulti::kExtensionBufferSize] = "";
   int32_t temporary = -1;
-  qualify(s.host.session(), user(s), a[1].c_str(), path, extension, &temporary);
+  qualify(s.host.session(), hostUser(s), a[1].c_str(), path, extension, &temporary);
   std::printf("QPIQualifyAttachmentName %s:\n", a[1].c_str());
   if (path[0] == '\0') {
     std::printf("  no local file (extension %s)\n", shown(extension).c_str());

@@ -18,15 +18,6 @@ namespace {
 // The host's recipient arrays have room for this many entries.
 constexpr size_t kAddressCapacity = 50000;
 
-template <typename Proc>
-Proc bound(const Script& s, const char* name) {
-  Proc proc = s.host.exportNamed<Proc>(name);
-  if (proc == nullptr) failure("QPXMULTI.DLL has no export %s", name);
-  return proc;
-}
-
-const char* user(const Script& s) { return s.host.profile().c_str(); }
-
 // A recipient array owned by the host: null-terminated, entries from QPmalloc.
 struct HostArray {
   std::vector<char*> entries = std::vector<char*>(kAddressCapacity + 1, nullptr);
@@ -44,12 +35,12 @@ struct HostArray {
 // line of the text. Lists as the common library reads them ("," or ";" between
 // addresses, ";" between files).
 int cmdSend(Script& s, const Args& a) {
-  const auto send = bound<decltype(&QPISendMailMessage)>(s, "QPISendMailMessage");
+  const auto send = boundExport<decltype(&QPISendMailMessage)>(s, "QPISendMailMessage");
   if (send == nullptr) return kExitFailed;
   const std::string text = "Subject: " + a[4] + "\r\n\r\n" + a[5];
   const char* files = a.size() > 6 ? a[6].c_str() : "";
   const char* names = a.size() > 7 ? a[7].c_str() : "";
-  const int32_t result = send(s.host.session(), user(s), a[1].c_str(), a[2].c_str(),
+  const int32_t result = send(s.host.session(), hostUser(s), a[1].c_str(), a[2].c_str(),
                               a[3].c_str(), 0, 0, 0, text.c_str(), files, names, 0, 0, 0, 0, 0);
   std::printf("QPISendMailMessage: %ld\n", static_cast<long>(result));
   return kExitOk;
@@ -58,14 +49,14 @@ int cmdSend(Script& s, const Args& a) {
 // validate TO [CC [BCC]]: the three arrays after validation.
 int cmdValidate(Script& s, const Args& a) {
   const auto validate =
-      bound<decltype(&QPIValidateMessageRecipients)>(s, "QPIValidateMessageRecipients");
+      boundExport<decltype(&QPIValidateMessageRecipients)>(s, "QPIValidateMessageRecipients");
   if (validate == nullptr) return kExitFailed;
   HostArray lists[3];
   for (size_t x = 0; x < 3 && x + 1 < a.size(); ++x) {
     AddressStringToArray(a[x + 1].c_str(), lists[x].entries.data(),
                          static_cast<int32_t>(kAddressCapacity));
   }
-  const int32_t result = validate(s.host.session(), user(s), lists[0].entries.data(),
+  const int32_t result = validate(s.host.session(), hostUser(s), lists[0].entries.data(),
                                   lists[1].entries.data(), lists[2].entries.data(), 0);
   std::printf("QPIValidateMessageRecipients: %ld\n", static_cast<long>(result));
   lists[0].print("to");
@@ -76,7 +67,7 @@ int cmdValidate(Script& s, const Args& a) {
 
 // compare A B: whether the two addresses name the same mailbox.
 int cmdCompare(Script& s, const Args& a) {
-  const auto compare = bound<decltype(&QPICompareAddress)>(s, "QPICompareAddress");
+  const auto compare = boundExport<decltype(&QPICompareAddress)>(s, "QPICompareAddress");
   if (compare == nullptr) return kExitFailed;
   const int32_t result = compare(s.host.session(), a[1].c_str(), a[2].c_str());
   std::printf("QPICompareAddress %s %s: %ld\n", shown(a[1].c_str()).c_str(),

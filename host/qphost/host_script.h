@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/qphost/commands.h"
 #include "host/qphost/multi_host.h"
 
 namespace qphost {
@@ -42,5 +43,17 @@ extern const HostCommandTable kSendingCommandTable;  // cmd_sending.cpp
 bool numberArg(const Args& args, size_t index, int32_t fallback, int32_t& value, const char* what);
 // A text as one line: quoted, with control characters escaped.
 std::string shown(const char* text);
+
+// The export `name` of the loaded QPXMULTI.DLL as the given function type; null, after
+// an error line, when the library lacks it.
+template <typename Proc>
+Proc boundExport(const Script& s, const char* name) {
+  Proc proc = s.host.exportNamed<Proc>(name);
+  if (proc == nullptr) failure("QPXMULTI.DLL has no export %s", name);
+  return proc;
+}
+
+// The host user name the exports take second: the profile's name.
+inline const char* hostUser(const Script& s) { return s.host.profile().c_str(); }
 
 }  // namespace qphost
