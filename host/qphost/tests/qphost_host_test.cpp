@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/qphost/tests/child_process.h"
 #include "host/mailstore/tests/mail_database.h"
 #include "multi/tests/net_user_areas.h"
 #include "multi/tests/registry_fixture.h"
@@ -75,24 +76,7 @@ class QpHostSession : public ::testing::Test {
       qp::UniqueFile in = inheritable(dir_.file("in.txt"), false);
       qp::UniqueFile out = inheritable(dir_.file("out.txt"), true);
       qp::UniqueFile err = inheritable(dir_.file("err.txt"), true);
-      STARTUPINFOA startup = {};
-      startup.cb = sizeof startup;
-      startup.dwFlags = STARTF_USESTDHANDLES;
-      startup.hStdInput = in.get();
-      startup.hStdOutput = out.get();
-      startup.hStdError = err.get();
-      PROCESS_INFORMATION process = {};
-      std::vector<char> line(commandLine.begin(), commandLine.end());
-      line.push_back('\0');
-      if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
-        return result;
-      }
-      qp::UniqueHandle processHandle(process.hProcess);
-      qp::UniqueHandle threadHandle(process.hThread);
-      EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-      GetExitCodeProcess(process.hProcess, &result.exitCode);
+      result.exitCode = qphosttest::runChild(commandLine, in.get(), out.get(), err.get());
     }
     result.out = withoutCarriageReturns(storetest::readFile(dir_.file("out.txt")));
     result.err = withoutCarriageReturns(storetest::readFile(dir_.file("err.txt")));

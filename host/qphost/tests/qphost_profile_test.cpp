@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/qphost/tests/child_process.h"
 #include "multi/core/area_path.h"
 #include "multi/tests/registry_fixture.h"
 
@@ -54,23 +55,7 @@ class QpHost : public ::testing::Test {
     {
       qp::UniqueFile out = inheritableFile(dir_.file("out.txt"));
       qp::UniqueFile err = inheritableFile(dir_.file("err.txt"));
-      STARTUPINFOA startup = {};
-      startup.cb = sizeof startup;
-      startup.dwFlags = STARTF_USESTDHANDLES;
-      startup.hStdOutput = out.get();
-      startup.hStdError = err.get();
-      PROCESS_INFORMATION process = {};
-      std::vector<char> line(commandLine.begin(), commandLine.end());
-      line.push_back('\0');
-      if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
-        return result;
-      }
-      qp::UniqueHandle processHandle(process.hProcess);
-      qp::UniqueHandle threadHandle(process.hThread);
-      EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
-      GetExitCodeProcess(process.hProcess, &result.exitCode);
+      result.exitCode = qphosttest::runChild(commandLine, nullptr, out.get(), err.get());
     }
     result.out = readFile(dir_.file("out.txt"));
     result.err = readFile(dir_.file("err.txt"));
