@@ -38,26 +38,28 @@ qp::UniqueModule loadLibrary(const char* path) {
   return qp::UniqueModule(::LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
-// The library's description, empty when it is no interface library or gives none.
-void describeLibrary(const char* path, char* description, size_t size) {
+// What the library is, and its description (empty unless Described).
+LibraryState describeLibrary(const char* path, char* description, size_t size) {
   description[0] = '\0';
   qp::UniqueModule library = loadLibrary(path);
-  if (!library || ::GetProcAddress(library.get(), "QPIAuthenticateUser") == nullptr) return;
+  if (!library) return LibraryState::Unloadable;
+  if (::GetProcAddress(library.get(), "QPIAuthenticateUser") == nullptr)
+    return LibraryState::NotInterface;
   auto checkStatus = exportOf<CheckStatusProc>(library.get(), "QPICheckInterfaceStatus");
-  if (checkStatus == nullptr) return;
+  if (checkStatus == nullptr) return LibraryState::Silent;
   int32_t first = 0, second = 0;  // status values; the list does not use them
   checkStatus(description, &first, &second);
   description[size - 1] = '\0';
+  return description[0] == '\0' ? LibraryState::Silent : LibraryState::Described;
 }
 
 }  // namespace
 
-void FillInterfaceList(HWND dialog, int comboId) {
-  char directory[MAX_PATH];
+void ForEachInterfaceLibrary(
+    const char* directory,
+    const std::function<void(const char*, LibraryState, const char*)>& visit) {
   char pattern[MAX_PATH];
-  if (!moduleDirectory(dialog, directory, sizeof directory)) return;
-  qp::copyText(pattern, directory);
-  if (!qp::appendText(pattern, "QPX*.DLL")) return;
+  if (!qp::copyText(pattern, directory) || !qp::appendText(pattern, "QPX*.DLL")) return;
 
   WIN32_FIND_DATAA found;
   qp::UniqueFind find(::FindFirstFileA(pattern, &found));
@@ -70,14 +72,23 @@ void FillInterfaceList(HWND dialog, int comboId) {
     if (!qp::appendText(path, found.cFileName)) continue;
     // Libraries write up to 150 bytes; the larger buffer leaves room for a careless one.
     char description[2 * QP_TEXT_SMALL];
-    describeLibrary(path, description, sizeof description);
-    if (description[0] == '\0') continue;
+    const LibraryState state = describeLibrary(path, description, sizeof description);
+    visit(found.cFileName, state, description);
+  } while (::FindNextFileA(find.get(), &found));
+}
+
+void FillInterfaceList(HWND dialog, int comboId) {
+  char directory[MAX_PATH];
+  if (!moduleDirectory(dialog, directory, sizeof directory)) return;
+  ForEachInterfaceLibrary(directory, [dialog, comboId](const char* fileName, LibraryState state,
+                                                       const char* description) {
+    if (state != LibraryState::Described) return;
     char name[QP_TEXT_SMALL];
     char entry[kInterfaceEntrySize];
-    interfaceNameFromFileName(found.cFileName, name, sizeof name);
+    interfaceNameFromFileName(fileName, name, sizeof name);
     formatInterfaceEntry(entry, sizeof entry, name, description);
     ::SendDlgItemMessageA(dialog, comboId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
-  } while (::FindNextFileA(find.get(), &found));
+  });
 }
 
 bool QueryInterfaceCapabilities(HWND dialog, const char* name, uint32_t* bits) {

@@ -7,6 +7,7 @@
 #include "hostapi/qpxsess.h"
 #include "multi/core/dialog_texts.h"
 #include "multi/interface_list.h"
+#include "multi/member_check.h"
 #include "multi/message_box.h"
 #include "multi/module.h"
 #include "multi/profile_dialog_ids.h"
@@ -20,8 +21,6 @@ constexpr unsigned kCredentialsRefused = 3613;
 constexpr unsigned kMemberNotStored = 3602;
 // Session option the member interface sees while its options dialog is open.
 constexpr uint32_t kConfiguringOption = 0x40;
-// The test session is interactive: the member interface may ask the user.
-constexpr int32_t kInteractive = 1;
 
 const ControlText kMemberTexts[] = {
     {QPM_MEMBER_USER_LABEL, 3627},
@@ -154,9 +153,8 @@ QPSESSION testCredentials(HWND dialog, MemberTexts& member, bool reselect) {
   ::GetDlgItemTextA(dialog, QPM_MEMBER_DATABASE, member.mailDatabase, sizeof member.mailDatabase);
 
   BeginBusyCursor();
-  const QPSESSION session =
-      QPiAuthenticateUser(member.userName, member.password, member.interfaceName,
-                          member.mailDatabase, kInteractive, nullptr);
+  const QPSESSION session = OpenMemberTestSession(member.userName, member.password,
+                                                  member.interfaceName, member.mailDatabase);
   if (session == QP_NO_SESSION) {
     EndBusyCursor();
     char text[kMessageSize];
@@ -171,8 +169,7 @@ void onOk(HWND dialog) {
   MemberTexts member;
   const QPSESSION session = testCredentials(dialog, member, true);
   if (session != QP_NO_SESSION) {
-    QPiInitUser(session, member.userName);
-    QPiCleanUpAfterUser(session, member.userName);
+    EndMemberTestSession(session, member.userName);
     EndBusyCursor();
     const unsigned login = static_cast<unsigned>(record->memberNumber);
     if (WriteProfileMember(record->profileName, login, member.userName, member.interfaceName,

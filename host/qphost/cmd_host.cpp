@@ -4,7 +4,9 @@
 // a script file or standard input, one a line.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -21,33 +23,57 @@ namespace {
 
 constexpr size_t kFullTextSize = QP_TEXT_LARGE;
 
+// Where a word lies in its line: [begin, end).
+struct Span {
+  size_t begin;
+  size_t end;
+};
+
 // Splits a script line into words: blanks separate them, double quotes keep blanks in a
 // word, and inside quotes \" \\ \n \r \t stand for those characters. '#' at the start of
-// a word begins a comment. False for an unfinished quote or escape.
-bool splitLine(const std::string& line, Args& words) {
+// a word begins a comment. False for an unfinished quote or escape; the words and their
+// spans then end with the unfinished word, which runs to the end of the line.
+bool splitLine(const std::string& line, Args& words, std::vector<Span>* spans = nullptr) {
   words.clear();
+  if (spans != nullptr) spans->clear();
   size_t i = 0;
   for (;;) {
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
     if (i == line.size() || line[i] == '#') return true;
+    const size_t begin = i;
     std::string word;
     bool quoted = false;
+    bool finished = true;
     for (; i < line.size(); ++i) {
       const char c = line[i];
       if (!quoted && (c == ' ' || c == '\t' || c == '\r')) break;
       if (c == '"') {
         quoted = !quoted;
       } else if (quoted && c == '\\') {
-        if (++i == line.size()) return false;
+        if (++i == line.size()) {
+          finished = false;
+          break;
+        }
         const char e = line[i];
         word += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e;
       } else {
         word += c;
       }
     }
-    if (quoted) return false;
     words.push_back(word);
+    if (spans != nullptr) spans->push_back({begin, std::min(i, line.size())});
+    if (quoted || !finished) return false;
   }
+}
+
+// A script line as it is echoed: the password of an "open" line (its third word) is
+// replaced by ****, so that no output of a script shows it; every other line as it is.
+std::string echoed(const std::string& line) {
+  Args words;
+  std::vector<Span> spans;
+  splitLine(line, words, &spans);
+  if (words.size() < 3 || !qp::equalsNoCase(words[0].c_str(), "open")) return line;
+  return line.substr(0, spans[2].begin) + "****" + line.substr(spans[2].end);
 }
 
 // A number in decimal or 0x hex; false for anything else.
@@ -216,20 +242,54 @@ bool readLine(FILE* in, std::string& line) {
   return c != EOF || !line.empty();
 }
 
+// True when standard input is a console a person types at. GetConsoleMode answers for
+// consoles only: on Windows the NUL device is a character file too, and under Wine a
+// Unix terminal is a console (GetConsoleMode succeeds), a pipe or file is not.
+bool isConsoleInput() {
+  DWORD mode = 0;
+  return ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
+void printHelp() {
+  std::printf("Commands, one a line (words with blanks in double quotes):\n%s"
+              "  help   this list;   quit (or exit)   end\n",
+              std::strchr(kHostCommands.usage, '\n') + 1);  // all but the "QPHOST host" line
+}
+
 int run(int argc, char** argv) {
-  if (argc != 1) return usageError("host needs one script file, or - for standard input");
-  const bool fromStdin = std::string(argv[0]) == "-";
+  if (argc > 1) return usageError("host needs one script file, or - for standard input");
+  const bool fromStdin = argc == 0 || std::string(argv[0]) == "-";
   FILE* in = fromStdin ? stdin : std::fopen(argv[0], "rb");
   if (in == nullptr) return failure("cannot open the script %s", argv[0]);
-  // Lines typed at a console are not repeated; lines from a file or pipe are.
-  const bool echo = !fromStdin || ::GetFileType(::GetStdHandle(STD_INPUT_HANDLE)) != FILE_TYPE_CHAR;
+  // A person at a console gets a prompt and no echo; lines from a file or pipe are echoed.
+  const bool interactive = fromStdin && isConsoleInput();
+  const bool echo = !interactive;
+  if (interactive) std::printf("QPHOST host commands; help lists them, quit ends.\n");
   Script script;
   int worst = kExitOk;
   std::string line;
-  while (readLine(in, line)) {
+  for (;;) {
+    if (interactive) {
+      std::printf(script.host.isOpen() ? "qphost %s> " : "qphost> ",
+                  script.host.profile().c_str());
+      std::fflush(stdout);
+    }
+    if (!readLine(in, line)) {
+      if (interactive) std::printf("\n");
+      break;
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (echo) std::printf("> %s\n", line.c_str());
+    if (echo) std::printf("> %s\n", echoed(line).c_str());
     std::fflush(stdout);  // before any error line on standard error
+    Args words;
+    if (splitLine(line, words) && words.size() == 1) {
+      if (qp::equalsNoCase(words[0].c_str(), "help")) {
+        printHelp();
+        continue;
+      }
+      if (qp::equalsNoCase(words[0].c_str(), "quit") || qp::equalsNoCase(words[0].c_str(), "exit"))
+        break;
+    }
     const int rc = runLine(script, line);
     if (rc > worst) worst = rc;
     std::fflush(stdout);
@@ -279,8 +339,8 @@ const HostCommandTable kSessionCommandTable = {kSessionCommands,
 
 const CommandGroup kHostCommands = {
     "host",
-    "  QPHOST host SCRIPT                           (SCRIPT '-': standard input)\n"
-    "    runs host commands on QPXMULTI.DLL, one a line:\n"
+    "  QPHOST host SCRIPT                           (SCRIPT '-' or none: standard input)\n"
+    "    runs host commands on QPXMULTI.DLL, one a line (at a console: a prompt, help, quit):\n"
     "      open PROFILE [PASSWORD [MAILDB]]   close   status   options [WORD]\n"
     "      login [FLAGS]   init   table   poll [FLAGS [VALUE]]   name   address\n"
     "      signature   signature set TEXT   logout\n"

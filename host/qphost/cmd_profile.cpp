@@ -1,10 +1,11 @@
 // QPHOST's "profile" commands: show a multi-session profile and change its password,
-// members and Internet interface through the profile store of QPXMULTI. Arguments are
-// checked in full before anything is read or written.
+// members and Internet interface through the profile store of QPXMULTI; import, export
+// and test (admin.h). Arguments are checked in full before anything is read or written.
 #include <cstdio>
 #include <cstring>
 
 #include "common/text.h"
+#include "host/qphost/admin.h"
 #include "host/qphost/commands.h"
 #include "multi/core/profile_keys.h"
 #include "multi/profile_store.h"
@@ -138,10 +139,16 @@ const ProfileCommand kCommands[] = {
     {"show", 1, 2, showProfile},    {"password", 2, 2, storePassword},
     {"member", 4, 6, storeMember},   {"remove", 2, 2, removeMember},
     {"internet", 1, 2, setInternet}, {"delete", 1, 1, deleteProfile},
+    {"export", 1, 2, exportProfile}, {"test", 1, 1, testProfile},
 };
 
 int run(int argc, char** argv) {
   if (argc < 1) return usageError("profile needs a command; QPHOST help lists them");
+  // import takes a file, not a profile name.
+  if (qp::equalsNoCase(argv[0], "import")) {
+    if (argc != 2) return usageError("profile import needs one FILE");
+    return importProfiles(argv + 1, 1);
+  }
   const ProfileCommand* command = nullptr;
   for (const ProfileCommand& c : kCommands) {
     if (qp::equalsNoCase(argv[0], c.name)) command = &c;
@@ -170,7 +177,10 @@ const CommandGroup kProfileCommands = {
     "  QPHOST profile member NAME LOGIN USER INTERFACE [PASSWORD [MAILDB]]   (LOGIN 1..49)\n"
     "  QPHOST profile remove NAME LOGIN\n"
     "  QPHOST profile internet NAME [INTERFACE]     (no INTERFACE: clears it)\n"
-    "  QPHOST profile delete NAME\n",
+    "  QPHOST profile delete NAME\n"
+    "  QPHOST profile import FILE                   (profiles from a profile file)\n"
+    "  QPHOST profile export NAME [--with-passwords]   (a profile file on standard output)\n"
+    "  QPHOST profile test NAME                     (every member's credentials)\n",
     run,
 };
 

@@ -21,5 +21,6 @@ int failure(const char* format, ...);
 
 extern const CommandGroup kProfileCommands;
 extern const CommandGroup kHostCommands;
+extern const CommandGroup kDoctorCommands;
 
 }  // namespace qphost

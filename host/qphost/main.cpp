@@ -11,7 +11,7 @@ namespace qphost {
 
 namespace {
 
-const CommandGroup* const kGroups[] = {&kProfileCommands, &kHostCommands};
+const CommandGroup* const kGroups[] = {&kProfileCommands, &kHostCommands, &kDoctorCommands};
 
 void printUsage() {
   std::printf("QPHOST: the mail server's host program.\n\nUsage:\n");

@@ -114,7 +114,9 @@ TEST_F(QpHostSession, ScriptLogsInShowsTheMembersAndLogsOut) {
   EXPECT_EQ(r.exitCode, 0u) << r.out << r.err;
   EXPECT_EQ(r.err, "");
   const std::string& o = r.out;
-  EXPECT_NE(o.find("> open " + profile_ + " S3CRET\n"), std::string::npos) << o;
+  // The echo masks the password of the open line.
+  EXPECT_NE(o.find("> open " + profile_ + " ****\n"), std::string::npos) << o;
+  EXPECT_EQ(o.find("S3CRET"), std::string::npos) << o;
   EXPECT_NE(o.find("QPIAuthenticateUser (flags 2): 2 member sessions, table in the host session."),
             std::string::npos)
       << o;
@@ -165,7 +167,6 @@ TEST_F(QpHostSession, WrongPasswordOrMissingScriptOpensNoMember) {
       << r.out;
   EXPECT_NE(r.out.find("No member table"), std::string::npos) << r.out;
   EXPECT_EQ(pop_.journal(), "");
-  EXPECT_EQ(run({"host"}).exitCode, 2u);
   EXPECT_EQ(run({"host", "a", "b"}).exitCode, 2u);
   r = run({"host", dir_.file("missing.txt")});
   EXPECT_EQ(r.exitCode, 1u);
