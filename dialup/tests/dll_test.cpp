@@ -105,7 +105,8 @@ TEST_F(DllTest, DialsTheConfirmedChoiceAfterTheGracePeriod) {
   ASSERT_EQ(1u, dials.size());
   EXPECT_EQ("555-0123", dials[0].field("dials"));
   EXPECT_EQ("jane", dials[0].field("user"));
-  EXPECT_EQ("s3cret", dials[0].field("password"));
+  EXPECT_EQ("****(6)", dials[0].field("password"));  // the journal keeps only the length
+  EXPECT_EQ("yes", dials[0].field("stored-password"));
   EXPECT_EQ(reinterpret_cast<HANDLE>(1), request.rasConnection);  // left up
   EXPECT_TRUE(calls("RasHangUpA").empty());
   EXPECT_EQ(1, dialtest::autodial());

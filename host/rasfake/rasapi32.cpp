@@ -143,10 +143,11 @@ DWORD dial(RasDialParamsA* params, DWORD notifierType, void* notifier, HANDLE* c
   if (params->dwSize != qpras::kRasDialParamsSize) return qpras::kRasErrorInvalidSize;
   const std::string entryName = field(params->szEntryName);
   const std::string phone = field(params->szPhoneNumber);
+  const std::string password = field(params->szPassword);
   fields = {{"entry", entryName},
             {"phone", phone},
             {"user", field(params->szUserName)},
-            {"password", field(params->szPassword)},
+            {"password", rasfake::maskedPassword(password)},
             {"callback", field(params->szCallbackNumber)},
             {"domain", field(params->szDomain)},
             {"notifier", hex(notifierType)},
@@ -157,6 +158,10 @@ DWORD dial(RasDialParamsA* params, DWORD notifierType, void* notifier, HANDLE* c
   if (entry == nullptr) return qpras::kRasErrorCannotFindEntry;
   // An empty phone number dials the entry's own.
   fields.push_back({"dials", phone.empty() ? entry->phone : phone});
+  // Whether the dial brings the entry's stored password: what a test needs to know,
+  // without the journal holding the text.
+  fields.push_back(
+      {"stored-password", password == entry->password ? "yes" : "no"});
   if (notifierType != qpras::kRasNotifyWindow || notifier == nullptr)
     return qpras::kRasErrorInvalidParameter;
 

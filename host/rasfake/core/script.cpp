@@ -161,6 +161,11 @@ const Entry* findEntry(const Script& script, const char* name) {
   return nullptr;
 }
 
+std::string maskedPassword(const std::string& password) {
+  if (password.empty()) return "";
+  return "****(" + std::to_string(password.size()) + ")";
+}
+
 std::string journalLine(const char* call,
                         const std::vector<std::pair<std::string, std::string>>& fields,
                         uint32_t result) {

@@ -59,6 +59,10 @@ bool parseScript(const std::string& text, Script& script, std::string& error);
 // The entry of that name (letter case ignored), or null.
 const Entry* findEntry(const Script& script, const char* name);
 
+// How the journal shows a password: empty when none was given, else "****" and its
+// length ("****(6)"), never the text, so that a journal can be kept or shown safely.
+std::string maskedPassword(const std::string& password);
+
 // One journal line: the call, its fields as name=value separated by tabs, and
 // "-> result". Tabs, line ends and backslashes in values are escaped (\t, \n, \r, \\).
 std::string journalLine(const char* call,

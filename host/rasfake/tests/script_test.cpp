@@ -90,4 +90,10 @@ TEST(Journal, LinesHoldTabSeparatedFieldsWithEscapes) {
   EXPECT_EQ("RasHangUpA\t-> 6", rasfake::journalLine("RasHangUpA", {}, 6));
 }
 
+TEST(Journal, PasswordsShowOnlyTheirLength) {
+  EXPECT_EQ("", rasfake::maskedPassword(""));
+  EXPECT_EQ("****(6)", rasfake::maskedPassword("s3cret"));
+  EXPECT_EQ("****(256)", rasfake::maskedPassword(std::string(256, 'w')));
+}
+
 }  // namespace

@@ -190,6 +190,7 @@ TEST_F(ServiceTest, HangUpStopsTheCallsStates) {
 TEST_F(ServiceTest, EveryCallIsJournaledAndAScriptErrorToo) {
   script("entry Office | 555-0100 | jane | s3cret\ndial Connected\n");
   RasDialParamsA p = params("Office");
+  std::strcpy(p.szPassword, "s3cret");  // journaled as its length, matched to the entry
   HANDLE connection = nullptr;
   BOOL stored = FALSE;
   dial_(nullptr, nullptr, &p, qpras::kRasNotifyWindow, window_, &connection);
@@ -202,8 +203,9 @@ TEST_F(ServiceTest, EveryCallIsJournaledAndAScriptErrorToo) {
   EXPECT_EQ(qpras::kRasErrorCannotOpenPhonebook, enumEntries_(nullptr, nullptr, entry, &size, &count));
   const std::vector<std::string> lines = journal();
   ASSERT_EQ(5u, lines.size());
-  EXPECT_EQ("RasDialA\textensions=no\tphonebook=\tentry=Office\tphone=\tuser=jane\tpassword=\t"
-            "callback=\tdomain=\tnotifier=0xFFFFFFFF\twindow=yes\tdials=555-0100\thandle=1\t-> 0",
+  EXPECT_EQ("RasDialA\textensions=no\tphonebook=\tentry=Office\tphone=\tuser=jane\tpassword=****(6)\t"
+            "callback=\tdomain=\tnotifier=0xFFFFFFFF\twindow=yes\tdials=555-0100\t"
+            "stored-password=yes\thandle=1\t-> 0",
             lines[0]);
   EXPECT_EQ("RasGetEntryDialParamsA\tphonebook=\tentry=Office\t-> 0", lines[1]);
   EXPECT_EQ("RasHangUpA\thandle=1\t-> 0", lines[2]);
