@@ -85,6 +85,10 @@ void QPAPI QPfree(void* block);
 void QPAPI QPSetAllocFailure(int32_t n);
 // Number of QPmalloc blocks not yet freed, for leak checks.
 int32_t QPAPI QPGetLiveBlockCount(void);
+// Test control: how many QPmalloc calls are still to come before the one that fails
+// (1 = the next one); 0 when none is armed, that is after the failing one was reached
+// or with the control off. A sweep sees from it whether a call reached its failure.
+int32_t QPAPI QPGetAllocFailurePending(void);
 
 // ---- Text --------------------------------------------------------------------------------
 // The text of a message of the string table, cut to limit - 1 characters, in one of a

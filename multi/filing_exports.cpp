@@ -121,6 +121,15 @@ void qualifyAttachments(QPSESSION host, const char* hostUser, const AttachmentWo
   }
 }
 
+// Copies a host attachment list (null: an empty one) whole into its work array; false
+// when the array or the copy of any entry could not be allocated.
+bool copyWhole(const char* const* source, char** copy) {
+  if (copy == nullptr) return false;
+  size_t entries = 0;
+  while (source != nullptr && entries < kMaxAttachments && source[entries] != nullptr) ++entries;
+  return copyEntryList(source, copy, kMaxAttachments, hostEntryMemory()) == entries;
+}
+
 int32_t addMessage(QPSESSION host, const char* hostUser, const char* folder, intptr_t arg4,
                    intptr_t arg5, intptr_t arg6, intptr_t arg7, intptr_t arg8, intptr_t arg9,
                    intptr_t arg10, char** attachmentFiles, char** attachmentNames, intptr_t arg13,
@@ -134,11 +143,12 @@ int32_t addMessage(QPSESSION host, const char* hostUser, const char* folder, int
   if (!EnsureMemberFolder(host, hostUser, member, memberUser.text, folder)) return 0;
 
   AttachmentWork work;
-  const EntryMemory memory = hostEntryMemory();
-  if (work.files() != nullptr)
-    copyEntryList(attachmentFiles, work.files(), kMaxAttachments, memory);
-  if (work.names() != nullptr)
-    copyEntryList(attachmentNames, work.names(), kMaxAttachments, memory);
+  if (!copyWhole(attachmentFiles, work.files()) || !copyWhole(attachmentNames, work.names())) {
+    // A message stored without some of its attachments, reported as added, would lose
+    // them: without memory for every copy nothing is added.
+    WriteDebugLog(-1, "QPIAddMailMessageToFolder: no memory for the attachment lists");
+    return 0;
+  }
   qualifyAttachments(host, hostUser, work);
   return QPiAddMailMessageToFolder(member, memberUser.text, folder, arg4, arg5, arg6, arg7, arg8,
                                    arg9, arg10, work.files(), work.names(), arg13, arg14);

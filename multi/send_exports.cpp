@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "common/text.h"
 #include "common/win/unique.h"
@@ -75,6 +77,27 @@ class HostArray {
   size_t size_;
 };
 
+// The allocator of the host's entries, remembering whether an allocation failed: a send
+// goes out whole or not at all, since a recipient whose rewrite found no memory would
+// reach no member or the wrong one.
+struct TrackedMemory {
+  bool failed = false;
+  EntryMemory memory() { return EntryMemory{&allocate, &release, this}; }
+  static char* allocate(size_t size, void* context) {
+    const uint32_t blockSize = static_cast<uint32_t>(size);
+    char* block = blockSize == size ? static_cast<char*>(QPmalloc(blockSize)) : nullptr;
+    if (block == nullptr) static_cast<TrackedMemory*>(context)->failed = true;
+    return block;
+  }
+  static void release(char* entry, void*) { QPfree(entry); }
+};
+
+// One member's recipients of a send, taken out of the host's lists before anyone sends.
+struct MemberShare {
+  QPSESSION member;
+  std::unique_ptr<HostArray> lists[3];
+};
+
 // The mailbox types of the table's slots ("" for an empty slot).
 struct SlotTypes {
   char text[kMemberSlots][kTypePrefixSize] = {};
@@ -94,13 +117,12 @@ struct SlotTypes {
 
 // Types the three arrays for routing.
 void assignRecipientTypes(const SlotTypes& slots, const char* profileName, char** a1, char** a2,
-                          char** a3) {
+                          char** a3, const EntryMemory& memory) {
   char value[QP_TEXT_SMALL] = "";
   ReadInternetInterface(profileName, value, sizeof value);
   const char* none = GetString(kNoInterfaceMessage, QP_TEXT_SMALL);
   MemberTypes types = slots.types();
   const char* internet = internetType(value, none, types);
-  EntryMemory memory = hostEntryMemory();
   for (char** a : {a1, a2, a3}) typeRecipients(a, internet, types, kHostText, memory);
 }
 
@@ -115,8 +137,8 @@ void forEachOtherMember(const MemberSessionTable& table, const SlotTypes& slots,
 }
 
 // Takes one member's recipients of the three arrays into m[0..2].
-size_t takeRecipients(char** const a[3], char** const m[3], const char* type, RecipientForm form) {
-  EntryMemory memory = hostEntryMemory();
+size_t takeRecipients(char** const a[3], char** const m[3], const char* type, RecipientForm form,
+                      const EntryMemory& memory) {
   size_t n = 0;
   for (int x = 0; x < 3; ++x) {
     size_t taken = countAddresses(m[x]);
@@ -129,7 +151,7 @@ size_t takeRecipients(char** const a[3], char** const m[3], const char* type, Re
 
 // Replaces every attachment that is no local file with the local file that the host
 // session's own interface library makes of it.
-void qualifyAttachments(QPSESSION host, const char* userName, char** files, char** names,
+bool qualifyAttachments(QPSESSION host, const char* userName, char** files, char** names,
                         int32_t* flags) {
   char type[QP_TEXT_LARGE] = "";
   GetUserMailboxType(host, type);
@@ -156,11 +178,16 @@ void qualifyAttachments(QPSESSION host, const char* userName, char** files, char
     qualify(host, userName, reference, path, extension, &flags[i]);
     size_t length = std::strlen(path);
     char* copy = static_cast<char*>(QPmalloc(static_cast<uint32_t>(length + 1)));
-    if (copy == nullptr) continue;
+    if (copy == nullptr) {
+      if (flags[i] != 0) DeleteFileA(path);  // the entry keeps its text: its copy goes now
+      flags[i] = 0;
+      return false;
+    }
     std::memcpy(copy, path, length + 1);
     QPfree(files[i]);
     files[i] = copy;
   }
+  return true;
 }
 
 int32_t sendMessage(QPSESSION host, const char* userName, const char* to, const char* cc,
@@ -172,28 +199,62 @@ int32_t sendMessage(QPSESSION host, const char* userName, const char* to, const 
   if (table == nullptr) return -1;
 
   HostArray lines(kMessageLines), a1(kAddressArrayEntries), a2(kAddressArrayEntries),
-      a3(kAddressArrayEntries), m1(kAddressArrayEntries), m2(kAddressArrayEntries),
-      m3(kAddressArrayEntries);
-  if (!lines || !a1 || !a2 || !a3 || !m1 || !m2 || !m3) {
-    WriteDebugLog(-1, "QPISendMailMessage: out of memory for the working arrays");
-    return -1;
-  }
+      a3(kAddressArrayEntries);
   HostArray files(kAttachmentEntries), names(kAttachmentEntries);
   qp::UniqueQpBlock flagBlock(QPmalloc((kAttachmentEntries + 1) * sizeof(int32_t)));
   auto* flags = static_cast<int32_t*>(flagBlock.get());
+  // Temporary copies go once every member has sent, or when nothing is sent.
+  qp::ScopeExit deleteCopies([&] {
+    for (size_t i = 0; files && flags != nullptr && i < kAttachmentEntries && files.get()[i]; ++i) {
+      if (flags[i] != 0) DeleteFileA(files.get()[i]);
+    }
+  });
+  if (!lines || !a1 || !a2 || !a3 || !files || !names || flags == nullptr) {
+    WriteDebugLog(-1, "QPISendMailMessage: out of memory for the working arrays");
+    return -1;
+  }
   char** const a[3] = {a1.get(), a2.get(), a3.get()};
-  char** const m[3] = {m1.get(), m2.get(), m3.get()};
-  AddressStringToArray(to, a1.get(), kAddressArrayEntries);
-  AddressStringToArray(cc, a2.get(), kAddressArrayEntries);
-  AddressStringToArray(bcc, a3.get(), kAddressArrayEntries);
-  if (files) AttachmentStringToArray(fileText, files.get(), kAttachmentEntries);
-  if (names) AttachmentStringToArray(nameText, names.get(), kAttachmentEntries);
-  if (files && names && flags != nullptr)
-    qualifyAttachments(host, userName, files.get(), names.get(), flags);
-  ParseMessageToStrings(text, lines.get(), kMessageLines);
+  // A list that could not be split whole would lose recipients, attachments or text.
+  if (AddressStringToArray(to, a1.get(), kAddressArrayEntries) < 0 ||
+      AddressStringToArray(cc, a2.get(), kAddressArrayEntries) < 0 ||
+      AddressStringToArray(bcc, a3.get(), kAddressArrayEntries) < 0 ||
+      AttachmentStringToArray(fileText, files.get(), kAttachmentEntries) < 0 ||
+      AttachmentStringToArray(nameText, names.get(), kAttachmentEntries) < 0 ||
+      !qualifyAttachments(host, userName, files.get(), names.get(), flags) ||
+      ParseMessageToStrings(text, lines.get(), kMessageLines) < 0) {
+    WriteDebugLog(-1, "QPISendMailMessage: out of memory for the message; nothing sent");
+    return -1;
+  }
 
   const SlotTypes slots(*table);
-  assignRecipientTypes(slots, userName, a1.get(), a2.get(), a3.get());
+  TrackedMemory tracked;
+  assignRecipientTypes(slots, userName, a1.get(), a2.get(), a3.get(), tracked.memory());
+  // Every member's share is taken before anyone sends, each list with room for all the
+  // recipients it could take.
+  std::vector<MemberShare> shares;
+  forEachOtherMember(*table, slots, [&](QPSESSION member, const char* type) {
+    if (tracked.failed) return;
+    MemberShare share{member, {}};
+    char** m[3];
+    for (int x = 0; x < 3; ++x) {
+      share.lists[x] = std::make_unique<HostArray>(countAddresses(a[x]));
+      m[x] = share.lists[x]->get();
+      if (m[x] == nullptr) tracked.failed = true;
+    }
+    if (tracked.failed) return;
+    if (takeRecipients(a, m, type, RecipientForm::kSend, tracked.memory()) > 0)
+      shares.push_back(std::move(share));
+  });
+  size_t left = 0;
+  for (char** x : a) {
+    size_t count = countAddresses(x);
+    untypeRemaining(x, count, slots.text[0], RecipientForm::kSend, kHostText, tracked.memory());
+    left += count;
+  }
+  if (tracked.failed) {
+    WriteDebugLog(-1, "QPISendMailMessage: out of memory while routing recipients; nothing sent");
+    return -1;
+  }
 
   int32_t result = -1;
   auto send = [&](QPSESSION member, char** r1, char** r2, char** r3) {
@@ -202,27 +263,9 @@ int32_t sendMessage(QPSESSION host, const char* userName, const char* to, const 
                                        files.get(), names.get(), arg12, arg13, arg14);
     if (sent > result) result = sent;
   };
-  forEachOtherMember(*table, slots, [&](QPSESSION member, const char* type) {
-    if (takeRecipients(a, m, type, RecipientForm::kSend) > 0) send(member, m[0], m[1], m[2]);
-    m1.clear();
-    m2.clear();
-    m3.clear();
-  });
-  size_t left = 0;
-  EntryMemory memory = hostEntryMemory();
-  for (char** x : a) {
-    size_t count = countAddresses(x);
-    untypeRemaining(x, count, slots.text[0], RecipientForm::kSend, kHostText, memory);
-    left += count;
-  }
+  for (const MemberShare& share : shares)
+    send(share.member, share.lists[0]->get(), share.lists[1]->get(), share.lists[2]->get());
   if (left > 0) send(table->slots[0], a1.get(), a2.get(), a3.get());
-
-  // Temporary copies go once every member has sent.
-  if (files && flags != nullptr) {
-    for (size_t i = 0; i < kAttachmentEntries && files.get()[i] != nullptr; ++i) {
-      if (flags[i] != 0) DeleteFileA(files.get()[i]);
-    }
-  }
   return result;
 }
 
@@ -238,14 +281,14 @@ int32_t validateRecipients(QPSESSION host, const char* userName, char** a1, char
     return 1;
   }
   const SlotTypes slots(*table);
-  assignRecipientTypes(slots, userName, a1, a2, a3);
+  EntryMemory memory = hostEntryMemory();
+  assignRecipientTypes(slots, userName, a1, a2, a3, memory);
   char** const a[3] = {a1, a2, a3};
   char** const c[3] = {c1.get(), c2.get(), c3.get()};
   char** const m[3] = {m1.get(), m2.get(), m3.get()};
   size_t collected[3] = {0, 0, 0};
-  EntryMemory memory = hostEntryMemory();
   forEachOtherMember(*table, slots, [&](QPSESSION member, const char* type) {
-    if (takeRecipients(a, m, type, RecipientForm::kValidate) > 0) {
+    if (takeRecipients(a, m, type, RecipientForm::kValidate, memory) > 0) {
       const MemberName name(member);
       QPiValidateMessageRecipients(member, name.text, m[0], m[1], m[2], arg6);
     }
@@ -282,9 +325,14 @@ int32_t validateRecipients(QPSESSION host, const char* userName, char** a1, char
 struct Compared {
   char bare[QP_TEXT_LARGE] = "";
   char type[kTypePrefixSize] = "";
+  // False when the bare address does not fit its buffer: a cut address could match one
+  // that differs only beyond the cut, so it is the same as no other address.
+  bool fits = true;
   explicit Compared(const char* address) {
-    char whole[QP_TEXT_LARGE] = "";
+    char whole[QP_TEXT_LARGE + 1] = "";  // one more byte shows a cut
     StripFullName(address != nullptr ? address : "", whole, sizeof whole);
+    fits = std::strlen(whole) < QP_TEXT_LARGE;
+    whole[QP_TEXT_LARGE - 1] = '\0';
     qp::copyText(bare, splitRecognisedType(whole, type, sizeof type));
   }
   // An address of the user's own on `member` becomes the primary member's full address.
@@ -304,7 +352,7 @@ struct Compared {
 int32_t compareAddress(QPSESSION host, const char* first, const char* second) {
   Compared one(first), two(second);
   MemberSessionTable* table = findTable(host);
-  if (table == nullptr) return 0;
+  if (table == nullptr || !one.fits || !two.fits) return 0;
   const SlotTypes slots(*table);
   for (size_t k = 0; k < kMemberSlots; ++k) {
     if (table->slots[k] == kEmptySlot) continue;

@@ -69,6 +69,13 @@ char* readSignature(const char* userName) {
   return static_cast<char*>(block.release());
 }
 
+// True when the user's signature file holds anything at all, read or not.
+bool signatureFileHasBytes(const char* userName) {
+  QpFile file = openSignature(userName, OPEN_EXISTING);
+  LARGE_INTEGER size;
+  return file && ::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0;
+}
+
 // Writes the file anew; false when it cannot be created. Write errors are ignored.
 bool writeSignature(const char* userName, const char* text) {
   QpFile file = openSignature(userName, CREATE_ALWAYS);
@@ -104,7 +111,14 @@ void updateMembers(QPSESSION host, const char* text) {
 
 void SynchroniseSignature(QPSESSION host, const char* profileName) {
   qp::UniqueQpBlock signature;
-  keepIfNotBlank(signature, QPIGetMessageSignature(host, profileName));
+  char* own = QPIGetMessageSignature(host, profileName);
+  if (own == nullptr && signatureFileHasBytes(profileName)) {
+    // The profile's signature is there but could not be read (no memory for it): a
+    // member's written over it would lose it, so nothing is synchronised this time.
+    WriteDebugLog(-1, "The profile's signature could not be read; signatures left as they are");
+    return;
+  }
+  keepIfNotBlank(signature, own);
   const MemberSessionTable* table = findTable(host);
   if (!signature && table != nullptr) {
     forEachMember(*table, [&](QPSESSION member, const char* userName) {

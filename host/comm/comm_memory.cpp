@@ -39,6 +39,8 @@ void QPAPI QPSetAllocFailure(int32_t n) { failCountdown = n > 0 ? n : 0; }
 
 int32_t QPAPI QPGetLiveBlockCount(void) { return liveBlocks.load(); }
 
+int32_t QPAPI QPGetAllocFailurePending(void) { return failCountdown.load(); }
+
 namespace qpcomm {
 
 char* copyToBlock(const char* text, size_t length) {

@@ -257,29 +257,37 @@ TEST_F(FilingAttachments, FailedAllocationsLeaveEntriesAsTheyWere) {
   struct Case {
     const char* name;
     int32_t failing;                 // the QPmalloc of the add that fails, counted from 1
+    bool added;                      // false: the member is not called, the add gives 0
     std::vector<std::string> files;  // "*" for the qualified temporary path
     std::vector<std::string> names;
   };
   // The add allocates the file array, the name array, the flags, the file copies, the name
-  // copies, then the qualified path.
+  // copies, then the qualified path. Without a whole copy of both lists nothing is added:
+  // the message would lose attachments.
   const Case cases[] = {
-      {"file array", 1, {"null"}, {"a.txt", "report.pdf"}},
-      {"name array", 2, {local_, "*"}, {"null"}},
-      {"flags: nothing is qualified", 3, both, {"a.txt", "report.pdf"}},
-      {"first file copy", 4, {}, {"a.txt", "report.pdf"}},
-      {"second file copy", 5, {local_}, {"a.txt", "report.pdf"}},
-      {"second name copy", 7, {local_, "*"}, {"a.txt"}},
-      {"qualified path", 8, both, {"a.txt", "report.pdf"}},
+      {"file array", 1, false, {}, {}},
+      {"name array", 2, false, {}, {}},
+      {"flags: nothing is qualified", 3, true, both, {"a.txt", "report.pdf"}},
+      {"first file copy", 4, false, {}, {}},
+      {"second file copy", 5, false, {}, {}},
+      {"second name copy", 7, false, {}, {}},
+      {"qualified path", 8, true, both, {"a.txt", "report.pdf"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     HostArray files(both);
     HostArray names({"a.txt", "report.pdf"});
     const int32_t live = QPGetLiveBlockCount();
+    const size_t addsBefore = countOf(calls(pop_->journal()), "AddMailMessageToFolder");
     QPSetAllocFailure(c.failing);
-    add(host_, "Drafts", files.data(), names.data());
+    const int32_t result = add(host_, "Drafts", files.data(), names.data());
     QPSetAllocFailure(0);
     EXPECT_EQ(QPGetLiveBlockCount(), live) << "every block went back";
+    EXPECT_EQ(countOf(calls(pop_->journal()), "AddMailMessageToFolder"), addsBefore + c.added);
+    if (!c.added) {
+      EXPECT_EQ(result, 0);
+      continue;
+    }
     const ReceivedLists got = receivedLists(pop_->journal());
     ASSERT_EQ(got.files.size(), c.files.size());
     for (size_t i = 0; i < c.files.size(); ++i) {
