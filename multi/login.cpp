@@ -67,6 +67,15 @@ void reportMember(const char* text, int32_t flags, HWND owner) {
   if ((flags & kInteractive) != 0) showError(owner, text);
 }
 
+// Whether the key holds a stored password value at all, readable or not.
+bool hasStoredPassword(HKEY key) {
+  for (const char* name : {"Password", "ProfileData"}) {
+    if (::RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+      return true;
+  }
+  return false;
+}
+
 enum class ProfileCheck { kReady, kRetry, kRefused };
 
 // The profile key opens, its password matches and it has member Login1.
@@ -78,8 +87,11 @@ ProfileCheck checkProfile(const char* profile, const char* password, int32_t fla
                : ProfileCheck::kRefused;
   }
   char stored[kTextSize];
-  ReadStoredPassword(key.get(), profile, stored, sizeof stored);
-  const bool matches = ::lstrcmpiA(stored, password) == 0;
+  const bool read = ReadStoredPassword(key.get(), profile, stored, sizeof stored);
+  // A stored password that is there but cannot be read (too long, of another type) must
+  // not pass for "no password", which the empty password would match.
+  const bool matches =
+      (read || !hasStoredPassword(key.get())) && ::lstrcmpiA(stored, password) == 0;
   ::SecureZeroMemory(stored, sizeof stored);
   if (!matches) return ProfileCheck::kRefused;  // nothing shown or logged
 

@@ -38,14 +38,16 @@ void mailboxAddress(const UserRecord& record, MailboxType type, const char* host
                     char* out, size_t size) {
   if (size == 0) return;
   out[0] = '\0';
-  const char* kept = record.keptAddress();
+  const std::string keptText = record.keptAddress();
+  const char* kept = keptText.c_str();
   if (type == MailboxType::kPop3 || type == MailboxType::kImap) {
     qp::copyText(out, size, kept);
     return;
   }
   if (type != MailboxType::kSmtp) return;
 
-  const char* user = record.userName();
+  const std::string userText = record.userName();
+  const char* user = userText.c_str();
   if (std::strchr(user, '@') != nullptr) {
     qp::copyText(out, size, user);
     return;
@@ -65,9 +67,9 @@ void mailboxAddress(const UserRecord& record, MailboxType type, const char* host
 
 bool entryFromUserRecord(const UserRecord& record, const char* hostName, BookEntry& entry) {
   entry.clear();
-  const MailboxType type = mailboxTypeOf(record.mailboxType());
+  const MailboxType type = mailboxTypeOf(record.mailboxType().c_str());
   if (type == MailboxType::kOther) return false;
-  qp::copyText(entry.field(kNameField), kNameField.size, record.fullName());
+  qp::copyText(entry.field(kNameField), kNameField.size, record.fullName().c_str());
   mailboxAddress(record, type, hostName, entry.field(kAddressField), kAddressField.size);
   return entry.complete();
 }

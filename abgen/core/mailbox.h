@@ -16,18 +16,24 @@ constexpr size_t kUserRecordSize = 1024;
 // "QPUSER.DB@", "QPUSER.DBA" .. "QPUSER.DBZ", "QPUSER.DB_" for index 0..27; "" otherwise.
 std::string userDbFileName(int index);
 
-// One record as read from a user database file, with a zero byte after it so that each
-// of its texts ends within the buffer even when the record holds no zero of its own.
+// One record as read from a user database file. Each text ends at its first zero byte or
+// at the end of its field, whichever comes first: a text that fills its whole field
+// never runs on into the next one.
 struct UserRecord {
   char bytes[kUserRecordSize + 1];
 
   // Zeroes the whole buffer: done before every read, so that a short last record holds
   // only its own bytes and nothing of the record read before it.
   void clear() { std::memset(bytes, 0, sizeof bytes); }
-  const char* userName() const { return bytes + 0; }
-  const char* fullName() const { return bytes + 51; }
-  const char* mailboxType() const { return bytes + 253; }
-  const char* keptAddress() const { return bytes + 414; }
+  std::string userName() const { return field(0, 51); }
+  std::string fullName() const { return field(51, 253); }
+  std::string mailboxType() const { return field(253, 414); }
+  std::string keptAddress() const { return field(414, kUserRecordSize); }
+
+ private:
+  std::string field(size_t begin, size_t end) const {
+    return std::string(bytes + begin, strnlen(bytes + begin, end - begin));
+  }
 };
 
 enum class MailboxType { kOther, kSmtp, kPop3, kImap };

@@ -94,8 +94,8 @@ TEST(EntryFromUserRecord, TypesAndAddressRules) {
   }
 }
 
-// Texts that fill their space without a zero byte run on to the next text, and the last
-// one ends with the record: nothing is read past it.
+// Texts that fill their field without a zero byte end with their field (never running on
+// into the next text), and the last one ends with the record: nothing is read past it.
 TEST(EntryFromUserRecord, TextsWithoutZeroEndWithinTheRecord) {
   UserRecord record;
   record.clear();
@@ -107,11 +107,11 @@ TEST(EntryFromUserRecord, TextsWithoutZeroEndWithinTheRecord) {
   EXPECT_EQ("Kay", std::string(entry.field(kNameField)));
   EXPECT_EQ(std::string(255, 'k'), entry.field(kAddressField));
 
-  // The user name runs on into the full name: an SMTP address is built from all of it.
+  // A user name of all 51 bytes: the SMTP address is built from those alone.
   std::memcpy(record.bytes + 253, "SMTP\0", 5);
   std::memset(record.bytes + 414, 0, kUserRecordSize - 414);
   EXPECT_TRUE(entryFromUserRecord(record, "h", entry));
-  EXPECT_EQ(std::string(51, 'k') + "Kay@h", entry.field(kAddressField));
+  EXPECT_EQ(std::string(51, 'k') + "@h", entry.field(kAddressField));
 }
 
 }  // namespace

@@ -1,0 +1,102 @@
+// Shared by the oversized-input tests of QPXMULTI: texts that show where they were cut,
+// the lengths tried around a buffer, out buffers with guard bytes behind them, the host's
+// pointer arrays, and the count of cases each program prints at its end.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "hostapi/qpxcomm.h"
+#include "multi/tests/message_fixture.h"
+
+namespace oversizedtest {
+
+// Cases run, printed at the end of the program.
+inline unsigned caseCount = 0;
+
+class CountPrinter : public ::testing::Environment {
+ public:
+  void TearDown() override { std::printf("%u oversized/malformed cases\n", caseCount); }
+};
+
+// A text of `length` characters, `first` and then letters that show where it was cut.
+inline std::string pattern(size_t length, char first = 'a') {
+  std::string text(length, first);
+  for (size_t i = 1; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
+  return text;
+}
+
+// The lengths tried against a buffer of `size` bytes: size - 1 characters fit with
+// their zero, size and size + 1 do not, and one far beyond every buffer.
+inline constexpr size_t kFarBeyond = 70000;
+inline std::vector<size_t> lengthsAround(size_t size) {
+  return {size - 1, size, size + 1, kFarBeyond};
+}
+
+// An out buffer of `size` bytes followed by guard bytes that must stay untouched.
+class GuardedBuffer {
+ public:
+  // `empty`: the buffer starts as the empty text, as a host hands one over.
+  explicit GuardedBuffer(size_t size, bool empty = false)
+      : size_(size), bytes_(size + kGuard, '\x5A') {
+    if (empty) bytes_[0] = '\0';
+  }
+  char* data() { return &bytes_[0]; }
+  size_t size() const { return size_; }
+  std::string text() const { return std::string(bytes_.c_str(), strnlen(bytes_.c_str(), size_)); }
+  // The text ends inside the buffer and nothing was written beyond it.
+  void expectIntact() const {
+    EXPECT_NE(std::memchr(bytes_.data(), '\0', size_), nullptr) << "no terminating zero inside";
+    for (size_t i = size_; i < bytes_.size(); ++i)
+      ASSERT_EQ(bytes_[i], '\x5A') << "written past the buffer at byte " << i;
+  }
+
+ private:
+  static constexpr size_t kGuard = 64;
+  size_t size_;
+  std::string bytes_;
+};
+
+inline void setValue(const std::string& path, const char* name, DWORD type, const void* data,
+                     size_t length) {
+  qp::UniqueHKey key = storetest::rawKey(path);
+  ASSERT_EQ(RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data),
+                           static_cast<DWORD>(length)),
+            ERROR_SUCCESS)
+      << name;
+}
+
+// A null-terminated pointer array as the host hands one; its entries are freed at the end.
+class PointerArray {
+ public:
+  explicit PointerArray(size_t size) : entries_(size, nullptr) {}
+  ~PointerArray() {
+    for (char* entry : entries_) QPfree(entry);
+  }
+  PointerArray(const PointerArray&) = delete;
+  PointerArray& operator=(const PointerArray&) = delete;
+  char** data() { return entries_.data(); }
+  std::vector<std::string> texts() const {
+    std::vector<std::string> shown;
+    for (size_t i = 0; i < entries_.size() && entries_[i] != nullptr; ++i)
+      shown.push_back(entries_[i]);
+    return shown;
+  }
+
+ private:
+  std::vector<char*> entries_;
+};
+
+class Oversized : public messagetest::MessageTest {
+ protected:
+  std::string clientPath() const {
+    return storetest::under(qpmulti::GetClientAreaPath(), profile_);
+  }
+};
+
+}  // namespace oversizedtest
