@@ -13,6 +13,7 @@
 #include "hostapi/qpxcomm.h"
 #include "hostapi/qpxsess.h"
 #include "multi/core/book_names.h"
+#include "multi/core/member_appends.h"
 #include "multi/export_guard.h"
 #include "multi/member_sessions.h"
 
@@ -103,6 +104,7 @@ int32_t buildAddressBookList(QPSESSION host, char** names, int32_t* count) {
     if (member == kEmptySlot) continue;
     const int32_t start = *count;
     QPiBuildAddressBookList(member, MemberName(member).text, names, count);
+    *count = settleAppended(names, start, *count);
     if (i == 0 || start < 0) continue;  // the primary member's names stay untyped
     MemberType type;
     type.read(member);

@@ -12,6 +12,7 @@
 #include "hostapi/qpxsess.h"
 #include "multi/core/folder_merge.h"
 #include "multi/core/folder_paths.h"
+#include "multi/core/member_appends.h"
 #include "multi/export_guard.h"
 #include "multi/host_lists.h"
 #include "multi/member_sessions.h"
@@ -59,7 +60,9 @@ int32_t buildFolderList(QPSESSION host, char** folderList, int32_t* folderCount,
   if (table == nullptr || folderList == nullptr || folderCount == nullptr) return -1;
   const int32_t before = *folderCount;
   forEachMember(*table, [&](QPSESSION member, const char* userName) {
+    const int32_t memberBefore = *folderCount;
     QPiBuildFolderList(member, userName, folderList, folderCount, arg5);
+    *folderCount = settleAppended(folderList, memberBefore, *folderCount);
     return true;
   });
   const int32_t after = *folderCount;

@@ -6,6 +6,7 @@
 #include "hostapi/qpxcomm.h"
 #include "hostapi/qpxsess.h"
 #include "multi/core/entry_tags.h"
+#include "multi/core/member_appends.h"
 #include "multi/core/search_dedup.h"
 #include "multi/export_guard.h"
 #include "multi/host_lists.h"
@@ -47,11 +48,13 @@ bool listedBelow(const MemberSessionTable& table, unsigned slot, const Account& 
   return false;
 }
 
-// Tags the entries the member in `slot` appended: from the count before its call to the
-// count after it. A member that lowered the count appended nothing.
-void tagAppended(char** entries, int32_t before, int32_t after, unsigned slot, TagScope scope) {
-  if (before < 0 || after <= before) return;
-  tagMemberEntries(entries, static_cast<size_t>(before), static_cast<size_t>(after), slot, scope,
+// Settles the list after the member in `slot` appended (a lowered count goes back, null
+// entries it counted go) and tags what it appended: from the count before its call to the
+// count after it.
+void tagAppended(char** entries, int32_t before, int32_t* count, unsigned slot, TagScope scope) {
+  *count = settleAppended(entries, before, *count);
+  if (before < 0 || *count <= before) return;
+  tagMemberEntries(entries, static_cast<size_t>(before), static_cast<size_t>(*count), slot, scope,
                    hostEntryMemory());
 }
 
@@ -67,7 +70,7 @@ int32_t buildIndex(QPSESSION host, intptr_t arg3, char** entries, int32_t* count
     if (listedBelow(*table, slot, Account(member))) continue;
     const int32_t before = *count;
     const int32_t answer = QPiBuildMailMessageIndex(member, name.text, arg3, entries, count);
-    tagAppended(entries, before, *count, slot, TagScope::Index);
+    tagAppended(entries, before, count, slot, TagScope::Index);
     if (answer > result) result = answer;
   }
   return result;
@@ -98,7 +101,7 @@ int32_t searchFolder(QPSESSION host, char** results, int32_t* count, const intpt
     const int32_t before = *count;
     QPiDoMessageSearchFolder(member, results, count, name.text, args[0], args[1], args[2], args[3],
                              args[4], args[5], args[6], args[7], args[8], args[9]);
-    tagAppended(results, before, *count, slot, TagScope::Search);
+    tagAppended(results, before, count, slot, TagScope::Search);
   }
   // Repeats go over the whole list, entries from before the search included.
   if (*count > 0) {
