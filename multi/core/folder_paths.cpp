@@ -38,7 +38,9 @@ bool newMailMarkerName(const char* folderName, char* out, size_t size) {
     name += sizeof kNewsPrefix - 1;
     if (const char* slash = std::strchr(name, '/')) name = slash + 1;
   }
-  if (!qp::copyText(out, size, name)) return refuse(out, size);
+  // A zero-byte buffer holds not even the terminator (copyText counts an empty name as
+  // fitting there), so nothing may be read from it.
+  if (size == 0 || !qp::copyText(out, size, name)) return refuse(out, size);
   for (char* p = out; *p != '\0'; ++p) {
     if (!fitsFileName(*p)) *p = '_';
   }

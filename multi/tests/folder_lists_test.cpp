@@ -132,6 +132,25 @@ TEST(NewMailMarkerPath, RefusesAPathThatDoesNotFit) {
   EXPECT_FALSE(NewMailMarkerPath(nullptr, "Inbox", out, sizeof out));
 }
 
+TEST(NewMailMarkerName, RefusesABufferWithoutRoom) {
+  // Found by fuzzing: "News:" names an empty marker, which "fit" a zero-byte buffer,
+  // and the buffer was then read.
+  struct Case {
+    const char* folder;
+    size_t size;
+  };
+  const Case cases[] = {{"News:", 0}, {"News:host/", 0}, {"Inbox", 0}, {"", 0}, {"Inbox", 5}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    std::vector<char> out(c.size + 1, 'x');
+    EXPECT_FALSE(newMailMarkerName(c.folder, out.data(), c.size));
+    EXPECT_EQ(out[c.size], 'x');
+    if (c.size > 0) {
+      EXPECT_EQ(out[0], '\0');
+    }
+  }
+}
+
 TEST(RulesPaths, DirectoryAndPattern) {
   char out[260];
   EXPECT_TRUE(rulesDirectory("C:\\QP\\USERS\\jane\\", true, out, sizeof out));
