@@ -173,8 +173,9 @@ std::vector<std::string> listFolders(std::string_view mailDatabase) {
   UniqueFind find(::FindFirstFileA(pattern.c_str(), &found));
   if (!find) return folders;
   do {
+    // SPOOL holds what was sent (SENTnnnn.EML), not a mail folder.
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-        isValidFolderName(found.cFileName))
+        isValidFolderName(found.cFileName) && upper(found.cFileName) != "SPOOL")
       folders.push_back(found.cFileName);
   } while (::FindNextFileA(find.get(), &found));
   std::sort(folders.begin(), folders.end(),

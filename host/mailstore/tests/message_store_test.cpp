@@ -106,6 +106,7 @@ TEST_F(MessageStore, FingerprintChangesWithTheFolderOnly) {
 
 TEST_F(MessageStore, OnlyWellNamedDirectoriesAndFilesCount) {
   CreateDirectoryA(path("Sent Items").c_str(), nullptr);
+  CreateDirectoryA(path("Spool").c_str(), nullptr);  // the send spool is no folder
   CreateDirectoryA(path("Inbox\\sub.MSG").c_str(), nullptr);
   write("not a folder", "");
   write("Inbox\\00000001.MSG", "x");
