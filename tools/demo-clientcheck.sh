@@ -9,7 +9,6 @@
 . "$(dirname "$0")/demo-common.sh"
 demo_start clientcheck "${1:-}" TRN32CALL.EXE TRN32CHK.DLL TRN32FAKE.EXE
 screens="$(dirname "$(dirname "$bin")")/screens"
-out="$work/output.txt"
 client_out="$work/client.txt"
 client=
 # A stand-in client still running when the demo ends (it failed half-way) is ended.
@@ -22,22 +21,15 @@ cleanup() {
 trap cleanup EXIT
 mkdir -p "$work" "$screens" || fail "cannot make $work or $screens"
 
-# Runs TRN32CALL (output in a file: Wine's helper processes keep pipes open), shows the
-# command and its output, and fails the demo when the exit code is not $1.
+# Runs TRN32CALL and fails the demo when its exit code (the result) is not $1.
 call() {
   expected=$1
   shift
-  printf '$ TRN32CALL'
-  printf ' %s' "$@"
-  printf '\n'
-  "$wine" "$bin/TRN32CALL.EXE" "$@" > "$out" 2>&1 < /dev/null
-  rc=$?
-  tr -d '\r' < "$out" | sed 's/^/  /'
-  [ "$rc" -eq "$expected" ] || fail "TRN32CALL ended with exit code $rc, expected $expected"
+  demo_run "$expected" "$bin/TRN32CALL.EXE" "$@"
 }
 # Starts the stand-in client in the background: TRN32FAKE close [MS] | refuse | told.
 start_client() {
-  echo "\$ TRN32FAKE $* &"
+  echo "  \$ TRN32FAKE $* &"
   "$wine" "$bin/TRN32FAKE.EXE" "$@" > "$client_out" 2>&1 < /dev/null &
   client=$!
 }
@@ -47,7 +39,7 @@ client_ended() {
   wait "$client"
   rc=$?
   client=
-  tr -d '\r' < "$client_out" | sed 's/^/  /'
+  tr -d '\r' < "$client_out" | sed 's/^/    /'
   [ "$rc" -eq "$1" ] || fail "the client ended with exit code $rc, expected $1 (WM_CLOSE received)"
   echo "  the client ended after $1 WM_CLOSE"
 }
@@ -72,7 +64,7 @@ start_client refuse
 # TRN32CALL keeps the first box up until the picture is taken (it names the box's place
 # on the screen in $hold): a message box cannot be read back from inside under Wine.
 hold="$work/box.txt"
-printf '$ TRN32CALL --wait-client 10000 --answer retry --answer cancel --hold-box %s\n' "$(winpath "$hold")"
+printf '  $ TRN32CALL --wait-client 10000 --answer retry --answer cancel --hold-box %s\n' "$(winpath "$hold")"
 "$wine" "$bin/TRN32CALL.EXE" --wait-client 10000 --answer retry --answer cancel \
   --hold-box "$(winpath "$hold")" > "$out" 2>&1 < /dev/null &
 caller=$!
@@ -94,7 +86,7 @@ if [ -f "$hold" ]; then
 fi
 wait "$caller"
 rc=$?
-tr -d '\r' < "$out" | sed 's/^/  /'
+tr -d '\r' < "$out" | sed 's/^/    /'
 [ "$rc" -eq 1 ] || fail "TRN32CALL ended with exit code $rc, expected 1"
 boxes 2
 kill -0 "$client" 2> /dev/null || fail "the refusing client is gone"
@@ -106,6 +98,5 @@ echo "  (the refusing client was ended by the demo)"
 [ -n "$picture" ] || fail "no picture of the message box was taken (needs xwd and convert)"
 echo "  picture of the message box: $picture"
 
-step "Summary"
-echo "clientcheck demo passed: no client 0, closing client 0 after the wait, refusing client" \
-     "two boxes then 1 on Cancel"
+passed "no client 0, closing client 0 after the wait, refusing client two boxes" \
+  "then 1 on Cancel"
