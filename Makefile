@@ -1,5 +1,5 @@
 # The two commands a newcomer needs; both install what is missing first.
-.PHONY: check demo bench build clean screenshots
+.PHONY: check demo bench build clean screenshots fuzz dist
 
 check:
 	@sh tools/check.sh
@@ -18,3 +18,10 @@ bench:
 
 screenshots:
 	@sh tools/screenshots.sh
+
+dist:
+	@sh tools/dist.sh
+
+# Every libFuzzer target for FUZZ_SECONDS (default 60) each; fails on any finding.
+fuzz:
+	@sh tools/fuzz.sh

@@ -4,7 +4,7 @@
 set -e
 packages="cmake ninja-build make g++ clang libclang-rt-14-dev googletest libbenchmark-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth x11-apps imagemagick python3 util-linux"
+  wine wine64 xvfb xauth x11-apps imagemagick python3 util-linux zip unzip"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
