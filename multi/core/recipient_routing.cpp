@@ -70,7 +70,9 @@ void typeEntry(char** entries, size_t i, const Split& split, const char* type,
 
 // False when `address` nowhere holds `type` followed by ":": its bare address, a part of
 // its text, then cannot begin with them. Saves splitting the entries of other members.
+// A bare address drops comments, so an address with "(" is always split.
 bool mayCarryType(const char* address, const char* type, size_t typeLength) {
+  if (std::strchr(address, '(') != nullptr) return true;
   for (const char* colon = std::strchr(address, ':'); colon != nullptr;
        colon = std::strchr(colon + 1, ':')) {
     if (static_cast<size_t>(colon - address) >= typeLength &&

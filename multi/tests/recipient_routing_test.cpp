@@ -180,6 +180,29 @@ std::vector<std::string> randomRecipients(std::mt19937& random, size_t count) {
   return out;
 }
 
+TEST(RecipientRouting, ACommentInsideTheTypeStillRoutes) {
+  // Found by fuzzing: a bare address drops its comments, so "IMAP(work):ann@x.org" is
+  // IMAP:ann@x.org although its text nowhere holds "IMAP:".
+  const std::vector<std::string> texts = {"IMAP(work):ann@x.org", "POP3:p1",
+                                          "IM(x)AP:b@y.org", "Al <IMAP:al@x.org>"};
+  for (RecipientForm form : {RecipientForm::kSend, RecipientForm::kValidate}) {
+    SCOPED_TRACE(static_cast<int>(form));
+    Array ours(texts), theirs(texts), oursTaken, theirsTaken;
+    size_t takenCount = 0;
+    takeMemberRecipients(ours.data(), ours.count(), "IMAP", form, oursTaken.data(), takenCount,
+                         kText, kMemory);
+    const size_t n = literal::takeMemberRecipients(theirs.data(), "IMAP", form,
+                                                   theirsTaken.data(), kText, kMemory);
+    EXPECT_EQ(takenCount, 3u);
+    EXPECT_EQ(takenCount, n);
+    EXPECT_EQ(oursTaken.texts(), theirsTaken.texts());
+    EXPECT_EQ(ours.texts(), (std::vector<std::string>{"POP3:p1"}));
+  }
+  Array rest({"POP3(home):p@x.org"});
+  untypeRemaining(rest.data(), rest.count(), "POP3", RecipientForm::kSend, kText, kMemory);
+  EXPECT_EQ(rest.texts(), (std::vector<std::string>{"home <p@x.org>"}));
+}
+
 TEST(RecipientRouting, SplitMatchesTheStepByStepSplit) {
   std::mt19937 random(7);
   for (int round = 0; round < 40; ++round) {
