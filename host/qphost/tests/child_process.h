@@ -1,10 +1,13 @@
 // Runs QPHOST.EXE (or any program) as a child process for the QPHOST tests, with its
-// standard handles on files the test opened as inheritable.
+// standard handles on files the test opened as inheritable; and the helpers around it.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,6 +39,59 @@ inline DWORD runChild(const std::string& commandLine, HANDLE in, HANDLE out, HAN
   DWORD exitCode = 0xFFFFFFFF;
   GetExitCodeProcess(process.hProcess, &exitCode);
   return exitCode;
+}
+
+// What a run of QPHOST printed, and its exit code.
+struct HostRun {
+  DWORD exitCode = 0xDEADBEEF;
+  std::string out;
+  std::string err;
+};
+
+// A file beside the test program (QPHOST.EXE and the libraries are built there).
+inline std::string binPath(const char* file) {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string text(path, length);
+  return text.substr(0, text.find_last_of('\\') + 1) + file;
+}
+
+// A file a child process inherits as a standard handle: read, or written anew.
+inline qp::UniqueFile inheritable(const std::string& path, bool write) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return qp::UniqueFile(CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                                    FILE_SHARE_READ, &inherit,
+                                    write ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr));
+}
+
+// Standard output is in text mode: its lines end in CR LF.
+inline std::string withoutCarriageReturns(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+  return text;
+}
+
+// Runs QPHOST.EXE with the arguments (each quoted), standard input from `input`; in.txt,
+// out.txt and err.txt are made in `dir` (ending in a backslash). Output without CRs.
+inline HostRun runQpHost(const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input = "") {
+  std::string commandLine = "\"" + binPath("QPHOST.EXE") + "\"";
+  for (const std::string& arg : args) commandLine += " \"" + arg + "\"";
+  std::ofstream(dir + "in.txt", std::ios::binary) << input;
+  HostRun result;
+  {
+    qp::UniqueFile in = inheritable(dir + "in.txt", false);
+    qp::UniqueFile out = inheritable(dir + "out.txt", true);
+    qp::UniqueFile err = inheritable(dir + "err.txt", true);
+    result.exitCode = runChild(commandLine, in.get(), out.get(), err.get());
+  }
+  auto read = [&](const char* name) {
+    std::ifstream file(dir + name, std::ios::binary);
+    return withoutCarriageReturns(
+        std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+  };
+  result.out = read("out.txt");
+  result.err = read("err.txt");
+  return result;
 }
 
 }  // namespace qphosttest

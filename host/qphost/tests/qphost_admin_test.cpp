@@ -22,30 +22,10 @@ using namespace storetest;
 
 namespace {
 
-struct HostRun {
-  DWORD exitCode = 0xDEADBEEF;
-  std::string out;
-  std::string err;
-};
-
-std::string binPath(const char* file) {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string text(path, length);
-  return text.substr(0, text.find_last_of('\\') + 1) + file;
-}
-
-qp::UniqueFile inheritable(const std::string& path, bool write) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return qp::UniqueFile(CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
-                                    FILE_SHARE_READ, &inherit,
-                                    write ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr));
-}
-
-std::string withoutCarriageReturns(std::string text) {
-  text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-  return text;
-}
+using qphosttest::binPath;
+using qphosttest::HostRun;
+using qphosttest::inheritable;
+using qphosttest::withoutCarriageReturns;
 
 bool has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -98,20 +78,9 @@ class QpHostAdmin : public ::testing::Test {
   }
 
   // Runs QPHOST with the arguments; standard input from `input`.
+  // Runs QPHOST with the arguments; standard input from `input` when given.
   HostRun run(const std::vector<std::string>& args, const std::string& input = "") {
-    std::string commandLine = "\"" + binPath("QPHOST.EXE") + "\"";
-    for (const std::string& arg : args) commandLine += " \"" + arg + "\"";
-    std::ofstream(dir_.file("in.txt"), std::ios::binary) << input;
-    HostRun result;
-    {
-      qp::UniqueFile in = inheritable(dir_.file("in.txt"), false);
-      qp::UniqueFile out = inheritable(dir_.file("out.txt"), true);
-      qp::UniqueFile err = inheritable(dir_.file("err.txt"), true);
-      result.exitCode = qphosttest::runChild(commandLine, in.get(), out.get(), err.get());
-    }
-    result.out = withoutCarriageReturns(readFile(dir_.file("out.txt")));
-    result.err = withoutCarriageReturns(readFile(dir_.file("err.txt")));
-    return result;
+    return qphosttest::runQpHost(dir_.path(), args, input);
   }
 
   std::string file(const char* name, const std::string& text) {

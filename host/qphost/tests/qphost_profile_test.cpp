@@ -16,24 +16,9 @@ using namespace storetest;
 
 namespace {
 
-struct HostRun {
-  DWORD exitCode = 0xDEADBEEF;
-  std::string out;
-  std::string err;
-};
-
-std::string hostPath() {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string text(path, length);
-  return text.substr(0, text.find_last_of('\\') + 1) + "QPHOST.EXE";
-}
-
-qp::UniqueFile inheritableFile(const std::string& path) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return qp::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                    CREATE_ALWAYS, 0, nullptr));
-}
+using qphosttest::binPath;
+using qphosttest::HostRun;
+using qphosttest::inheritable;
 
 class QpHost : public ::testing::Test {
  protected:
@@ -49,12 +34,12 @@ class QpHost : public ::testing::Test {
 
   // Runs QPHOST with the arguments (each quoted); standard output and error are files.
   HostRun run(const std::vector<std::string>& args) {
-    std::string commandLine = "\"" + hostPath() + "\"";
+    std::string commandLine = "\"" + binPath("QPHOST.EXE") + "\"";
     for (const std::string& arg : args) commandLine += " \"" + arg + "\"";
     HostRun result;
     {
-      qp::UniqueFile out = inheritableFile(dir_.file("out.txt"));
-      qp::UniqueFile err = inheritableFile(dir_.file("err.txt"));
+      qp::UniqueFile out = inheritable(dir_.file("out.txt"), true);
+      qp::UniqueFile err = inheritable(dir_.file("err.txt"), true);
       result.exitCode = qphosttest::runChild(commandLine, nullptr, out.get(), err.get());
     }
     result.out = readFile(dir_.file("out.txt"));

@@ -24,6 +24,11 @@
 
 namespace {
 
+using qphosttest::binPath;
+using qphosttest::HostRun;
+using qphosttest::inheritable;
+using qphosttest::withoutCarriageReturns;
+
 using StartProc = int32_t(QPAPI*)(const char*, HWND, DialUpRequest*);
 using TestProc = int32_t(QPAPI*)(DialUpRequest*);
 
@@ -38,20 +43,6 @@ const char* const kSecrets[] = {kProfilePassword, kPopPassword, kImapPassword, k
 // The interface libraries a host session loads by name from the server directory.
 const char* const kServerLibraries[] = {"QPXMULTI.DLL", "QPXPOP3.DLL", "QPXIMAP.DLL",
                                         "QPXSMTP.DLL"};
-
-std::string binPath(const char* file) {
-  char path[MAX_PATH];
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string text(path, length);
-  return text.substr(0, text.find_last_of('\\') + 1) + file;
-}
-
-qp::UniqueFile inheritable(const std::string& path, bool write) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return qp::UniqueFile(CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
-                                    FILE_SHARE_READ, &inherit,
-                                    write ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr));
-}
 
 std::string lowered(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
