@@ -9,29 +9,19 @@
 
 #include "abgen/tests/program_fixture.h"
 #include "host/comm/userdb.h"
+#include "testing/oversized_cases.h"
 
 namespace {
+
+using oversizedtest::caseCount;
+using oversizedtest::kFarBeyond;
+using oversizedtest::pattern;
+const auto* const printer =
+    ::testing::AddGlobalTestEnvironment(new oversizedtest::CountPrinter);
 
 using namespace abgentest;
 
 using Oversized = ProgramTest;
-
-unsigned caseCount = 0;
-
-class CountPrinter : public ::testing::Environment {
- public:
-  void TearDown() override { std::printf("%u oversized/malformed cases\n", caseCount); }
-};
-const auto* const printer = ::testing::AddGlobalTestEnvironment(new CountPrinter);
-
-constexpr size_t kFarBeyond = 70000;
-
-// Letters only, so that the common library's name tidying leaves the text as it is.
-std::string letters(size_t length, char first = 'a') {
-  std::string text(length, first);
-  for (size_t i = 1; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
-  return text;
-}
 
 const Entry* findByAddress(const std::vector<Entry>& book, const std::string& address) {
   for (const Entry& e : book) {
@@ -56,7 +46,7 @@ TEST_F(Oversized, ColumnsAndLinesAroundTheirLimits) {
   for (const auto& col : columns) {
     for (size_t length : {col.limit - 1, col.limit, col.limit + 1, kFarBeyond}) {
       const std::string tag = id();
-      const std::string text = tag + letters(length - tag.size(), 'A');  // unique when cut
+      const std::string text = tag + pattern(length - tag.size(), 'A');  // unique when cut
       const std::string kept = text.substr(0, col.limit);
       Case c;
       c.name = tag;
@@ -154,10 +144,10 @@ std::string rawRecord(const std::string& user, const std::string& fullName, cons
 // Texts that fill their whole field end at the field's end, never in the next field.
 TEST_F(Oversized, RecordTextsThatFillTheirFields) {
   const std::string host = "mail.example.com";
-  const std::string user50 = letters(50), user51 = letters(51, 'b');
-  const std::string name202 = letters(202, 'C');
+  const std::string user50 = pattern(50), user51 = pattern(51, 'b');
+  const std::string name202 = pattern(202, 'C');
   const std::string type161 = "POP3" + std::string(157, 'x');
-  const std::string address610 = letters(600, 'd') + "@x.example";
+  const std::string address610 = pattern(600, 'd') + "@x.example";
   struct Case {
     std::string record;
     std::string name, address;  // expected; empty name: no entry
@@ -168,11 +158,11 @@ TEST_F(Oversized, RecordTextsThatFillTheirFields) {
        "full@x.example"},
       {rawRecord("typed", "Typed User", type161, "typed@x.example"), "", ""},
       {rawRecord("pop", "Pop Long", "POP3", address610), "Pop Long", address610.substr(0, 255)},
-      {rawRecord("imap", "Imap 255", "IMAP", letters(255, 'e')), "Imap 255", letters(255, 'e')},
-      {rawRecord("imap", "Imap 256", "IMAP", letters(256, 'f')), "Imap 256",
-       letters(256, 'f').substr(0, 255)},
-      {rawRecord(letters(51, 'g'), "Smtp Kept", "SMTP", letters(51, 'g') + "@relay.example"),
-       "Smtp Kept", letters(51, 'g') + "@relay.example"},
+      {rawRecord("imap", "Imap 255", "IMAP", pattern(255, 'e')), "Imap 255", pattern(255, 'e')},
+      {rawRecord("imap", "Imap 256", "IMAP", pattern(256, 'f')), "Imap 256",
+       pattern(256, 'f').substr(0, 255)},
+      {rawRecord(pattern(51, 'g'), "Smtp Kept", "SMTP", pattern(51, 'g') + "@relay.example"),
+       "Smtp Kept", pattern(51, 'g') + "@relay.example"},
   };
   std::string bytes;
   unsigned written = 0;
@@ -202,7 +192,7 @@ TEST_F(Oversized, HostNamesAroundTheirLimit) {
   for (size_t length : {size_t{149}, size_t{150}, kFarBeyond}) {
     SCOPED_TRACE(length);
     ++caseCount;
-    const std::string host = letters(length, 'h');
+    const std::string host = pattern(length, 'h');
     writeServerIni(host.c_str());
     writeFile("QPUSER.DBA", rawRecord("smtpuser", "Smtp User", "SMTP", ""));
     const std::string book = "h" + std::to_string(length) + ".ab";

@@ -16,27 +16,17 @@
 #include "dialup/dialup_request.h"
 #include "dialup/settings_store.h"
 #include "dialup/tests/dialup_fixture.h"
+#include "testing/oversized_cases.h"
 
 namespace {
 
+using oversizedtest::caseCount;
+using oversizedtest::kFarBeyond;
+using oversizedtest::pattern;
+const auto* const printer =
+    ::testing::AddGlobalTestEnvironment(new oversizedtest::CountPrinter);
+
 using dialtest::under;
-
-unsigned caseCount = 0;
-
-class CountPrinter : public ::testing::Environment {
- public:
-  void TearDown() override { std::printf("%u oversized/malformed cases\n", caseCount); }
-};
-const auto* const printer = ::testing::AddGlobalTestEnvironment(new CountPrinter);
-
-constexpr size_t kFarBeyond = 70000;
-
-// `first` and then letters; the letters show where a text was cut.
-std::string pattern(size_t length, char first = 'a') {
-  std::string text(length, first);
-  for (size_t i = 1; i < length; ++i) text[i] = static_cast<char>('a' + i % 26);
-  return text;
-}
 
 void setRaw(const std::string& path, const char* name, DWORD type, const std::string& bytes) {
   qp::UniqueHKey key;
