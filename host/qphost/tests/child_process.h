@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -28,9 +29,22 @@ inline DWORD runChild(const std::string& commandLine, HANDLE in, HANDLE out, HAN
   PROCESS_INFORMATION process = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+  // Under load Wine now and then fails a start with ERROR_INTERNAL_ERROR before the
+  // program ran at all; such a start is tried again, a program that cannot start fails.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &process) != 0;
+    error = started ? 0 : GetLastError();
+    if (!started && error != ERROR_INTERNAL_ERROR) break;
+    if (!started) {
+      std::fprintf(stderr, "CreateProcess: error %lu, starting again\n", error);
+      Sleep(200);
+    }
+  }
+  if (!started) {
+    ADD_FAILURE() << "CreateProcess failed: " << error;
     return 0xFFFFFFFF;
   }
   qp::UniqueHandle processHandle(process.hProcess);
