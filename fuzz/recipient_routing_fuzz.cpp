@@ -9,6 +9,7 @@
 #include "fuzz/fuzz_input.h"
 #include "host/comm/address.h"
 #include "multi/core/recipient_routing.h"
+#include "multi/tests/common_address_text.h"
 #include "multi/tests/host_list.h"
 #include "multi/tests/literal_routing.h"
 
@@ -17,12 +18,7 @@ using qpmulti::testing::TestHeap;
 
 namespace {
 
-void bareOf(const char* a, char* out, size_t size, void*) { qpcomm::stripFullName(a, out, size); }
-void nameOf(const char* a, char* out, size_t size, void*) {
-  qpcomm::parseFullNameFromAddress(a, out, size);
-}
-void encode(char* text, size_t size, void*) { qpcomm::encodeFullName(text, size); }
-const AddressText kText{bareOf, nameOf, encode, nullptr};
+const AddressText& kText = qpmulti::testing::kCommonAddressText;
 
 // An address array as the host hands it: kAddressArrayEntries + 1 places. The places
 // come from a pool and go back to it all null, so that a run does not clear 400 KB per

@@ -19,6 +19,7 @@
 
 #include "host/comm/address.h"
 #include "multi/core/recipient_routing.h"
+#include "multi/tests/common_address_text.h"
 #include "multi/tests/literal_routing.h"
 
 namespace qpmulti {
@@ -27,12 +28,7 @@ namespace {
 char* allocateEntry(size_t size, void*) { return static_cast<char*>(std::calloc(size, 1)); }
 void releaseEntry(char* entry, void*) { std::free(entry); }
 const EntryMemory kMemory{allocateEntry, releaseEntry, nullptr};
-void bareOf(const char* a, char* out, size_t size, void*) { qpcomm::stripFullName(a, out, size); }
-void nameOf(const char* a, char* out, size_t size, void*) {
-  qpcomm::parseFullNameFromAddress(a, out, size);
-}
-void encode(char* text, size_t size, void*) { qpcomm::encodeFullName(text, size); }
-const AddressText kText{bareOf, nameOf, encode, nullptr};
+const AddressText& kText = qpmulti::testing::kCommonAddressText;
 
 // Slot 0 POP3 (primary), 1 SMTP (the Internet member), 2 IMAP, 3 NW, 4 IMAP again.
 const char* const kSlots[] = {"POP3", "SMTP", "IMAP", "NW", "IMAP"};

@@ -11,6 +11,7 @@
 
 #include "host/comm/address.h"
 #include "multi/core/recipient_routing.h"
+#include "multi/tests/common_address_text.h"
 #include "multi/tests/literal_routing.h"
 
 namespace qpmulti {
@@ -20,12 +21,7 @@ char* allocateEntry(size_t size, void*) { return static_cast<char*>(std::calloc(
 void releaseEntry(char* entry, void*) { std::free(entry); }
 const EntryMemory kMemory{allocateEntry, releaseEntry, nullptr};
 
-void bareOf(const char* a, char* out, size_t size, void*) { qpcomm::stripFullName(a, out, size); }
-void nameOf(const char* a, char* out, size_t size, void*) {
-  qpcomm::parseFullNameFromAddress(a, out, size);
-}
-void encode(char* text, size_t size, void*) { qpcomm::encodeFullName(text, size); }
-const AddressText kText{bareOf, nameOf, encode, nullptr};
+const AddressText& kText = qpmulti::testing::kCommonAddressText;
 
 // An address array of kAddressArrayEntries + 1 null pointers that frees what it holds.
 class Array {
